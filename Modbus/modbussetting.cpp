@@ -1,0 +1,372 @@
+#include "Modbus/modbussetting.h"
+#include "ui_modbussetting.h"
+
+#include "Modbus/linkstate.h"
+#include "Modbus/registerblocks.h"
+#include "Modbus/registeraccess.h"
+
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QModbusRtuSerialMaster>
+#include <QModbusTcpClient>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
+#include <QSerialPortInfo>
+#include <QSettings>
+#include <QSpinBox>
+#include <QUrl>
+#include <QVariant>
+#include <QVarLengthArray>
+
+namespace {
+
+const char *const HostPattern =
+    "(2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})([.](2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})){3}|^$";
+const char *const PortPattern =
+    "[1-5][0-9]{1,3}[1-9]|6([0-4][0-9]{0,3}|[5][0-4][0-9]{0,2}|[5][5][0-2][0-9]?|[5][5][3][0-5]?)|^$";
+
+const char *const MakerUrl = "https://orvik.example.com/r7";
+
+constexpr int ClientTimeoutMs = 1000;
+constexpr int SettleAfterConnectMs = 100;
+
+// Keys of "setting.ini".
+const char *const GroupR7 = "R7";
+const char *const GroupConfig = "Config";
+
+} // namespace
+
+ModbusSetting::ModbusSetting(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::ModbusSetting)
+{
+    ui->setupUi(this);
+    m_focusTarget = ui->widget_settings;
+
+    ui->EditHostIP->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(HostPattern)), this));
+    ui->EditPort->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(PortPattern)), this));
+
+    const auto combos = findChildren<QComboBox *>();
+    for (QComboBox *combo : combos)
+        combo->installEventFilter(this);
+    const auto edits = findChildren<QLineEdit *>();
+    for (QLineEdit *edit : edits)
+        edit->installEventFilter(this);
+    const auto lists = findChildren<QListView *>();
+    for (QListView *list : lists)
+        list->installEventFilter(this);
+    const auto spins = findChildren<QSpinBox *>();
+    for (QSpinBox *spin : spins) {
+        spin->installEventFilter(this);
+        connect(spin, &QSpinBox::editingFinished, this, [this] {
+            m_focusTarget->setFocus(Qt::OtherFocusReason);
+        });
+    }
+    for (QLineEdit *edit : {ui->EditHostIP, ui->EditPort}) {
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
+            if (edit->text().isEmpty())
+                edit->setText(g_savedValueText);
+            m_focusTarget->setFocus(Qt::OtherFocusReason);
+        });
+    }
+
+    SettingSerialNum();
+    showProtocolFields(ui->connectType->currentIndex());
+}
+
+ModbusSetting::~ModbusSetting()
+{
+    delete ui;
+}
+
+QString ModbusSetting::settingsDirectory()
+{
+    const QString overridden = qEnvironmentVariable("R7CONFIG_SETTINGS_DIR");
+    if (!overridden.isEmpty())
+        return overridden;
+    return QCoreApplication::applicationDirPath();
+}
+
+QString ModbusSetting::settingsFilePath()
+{
+    return QStringLiteral("%1/setting.ini").arg(settingsDirectory());
+}
+
+Settings ModbusSetting::settings()
+{
+    const int parityIndex = ui->parityCombo->currentIndex();
+    m_settings.parity = parityIndex >= 1 ? parityIndex + 1 : parityIndex;
+    m_settings.baud = ui->baudCombo->currentText().toInt(nullptr, 10);
+    m_settings.dataBits = ui->dataBitsCombo->currentText().toInt(nullptr, 10);
+    m_settings.stopBits = ui->stopBitsCombo->currentText().toInt(nullptr, 10);
+    m_settings.responseTime = ui->timeoutSpinner->value();
+
+    // Listed ports read "description(name)"; a typed name (a pty, an adapter
+    // plugged in later) has no brackets and is taken whole.
+    const QString portText = ui->serialnumcomboBox->currentText();
+    const int open = portText.indexOf(QLatin1Char('('));
+    if (open < 0) {
+        m_settings.SerialNum = portText.trimmed();
+    } else {
+        const int close = portText.indexOf(QLatin1Char(')'), open + 1);
+        m_settings.SerialNum = close < 0 ? portText.mid(open + 1) : portText.mid(open + 1, close - open - 1);
+    }
+
+    m_settings.connectType = ui->connectType->currentIndex();
+    m_settings.EditIP = ui->EditHostIP->text();
+    m_settings.EditPort = ui->EditPort->text();
+    return m_settings;
+}
+
+void ModbusSetting::initInterface()
+{
+    ui->retranslateUi(this);
+    loadSettings();
+    qDebug() << "ModbusSetting InterfaceInit";
+}
+
+void ModbusSetting::SettingSerialNum()
+{
+    // Keep a typed port name across the refill: it is not in the system's list.
+    const QString typed = ui->serialnumcomboBox->currentText();
+    ui->serialnumcomboBox->clear();
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        ui->serialnumcomboBox->addItem(info.description() + QLatin1Char('(') + info.portName() + QLatin1Char(')'));
+        qDebug() << "info.portName()" << info.portName();
+    }
+    if (!typed.isEmpty())
+        setPortText(typed);
+}
+
+void ModbusSetting::setPortText(const QString &text)
+{
+    const int index = ui->serialnumcomboBox->findText(text);
+    if (index >= 0)
+        ui->serialnumcomboBox->setCurrentIndex(index);
+    else
+        ui->serialnumcomboBox->setEditText(text);
+}
+
+void ModbusSetting::on_connectType_activated(int index)
+{
+    SettingSerialNum();
+    showProtocolFields(index);
+}
+
+void ModbusSetting::showProtocolFields(int index)
+{
+    const bool rtu = index == 0;
+    const QList<QWidget *> rtuFields = {ui->serialnumcomboBox, ui->label_1, ui->spinboxSlaveId, ui->label_6,
+                                        ui->baudCombo, ui->label_3, ui->dataBitsCombo, ui->label_5,
+                                        ui->parityCombo, ui->label_2, ui->stopBitsCombo, ui->label_4};
+    const QList<QWidget *> tcpFields = {ui->EditHostIP, ui->label_hostip, ui->EditPort, ui->label_Port};
+    for (QWidget *w : rtuFields)
+        w->setVisible(rtu);
+    for (QWidget *w : tcpFields)
+        w->setVisible(!rtu);
+}
+
+void ModbusSetting::showWarning(const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, tr("Warning"), text, QMessageBox::NoButton, this);
+    box.addButton(tr("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+void ModbusSetting::on_connectButton_clicked()
+{
+    // The sequence waits twice with the event loop running; a second click in
+    // the meantime must not start a second client or a second test read.
+    if (m_connecting)
+        return;
+    QScopedValueRollback<bool> connecting(m_connecting, true);
+    QPointer<ModbusSetting> self(this);
+
+    if (!modbusClient()) {
+        QModbusClient *client = nullptr;
+        if (ui->connectType->currentIndex() == 0)
+            client = new QModbusRtuSerialMaster(this);
+        else
+            client = new QModbusTcpClient(this);
+        setModbusClient(client);
+    }
+    QModbusClient *client = modbusClient();
+    if (client->state() == QModbusDevice::ConnectedState)
+        return;
+
+    settings();
+    if (qobject_cast<QModbusRtuSerialMaster *>(client)) {
+        g_connType = 0;
+        client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_settings.SerialNum);
+        client->setConnectionParameter(QModbusDevice::SerialParityParameter, m_settings.parity);
+        client->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, m_settings.baud);
+        client->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, m_settings.dataBits);
+        client->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, m_settings.stopBits);
+    } else {
+        g_connType = 1;
+        const QString address = m_settings.EditIP + QLatin1Char(':') + m_settings.EditPort;
+        qDebug() << "IP" << address;
+        const QUrl url = QUrl::fromUserInput(address);
+        client->setConnectionParameter(QModbusDevice::NetworkPortParameter, url.port());
+        client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, url.host());
+    }
+    client->setTimeout(ClientTimeoutMs);
+    client->setNumberOfRetries(m_settings.numberOfRetries);
+
+    if (!client->connectDevice()) {
+        qDebug() << "连接失败";
+        disconnectClient();
+        showWarning(tr("Operation Failed,Please try again!"));
+        qDebug() << "settings().SerialNum" << m_settings.SerialNum;
+        return;
+    }
+    qDebug() << "连接成功" << "modbusConnectType" << g_connType;
+
+    m_settings.slaveId = ui->spinboxSlaveId->value();
+    m_settings.dwordFormat = ui->DwordFormat->currentIndex();
+    g_slaveId = m_settings.slaveId;
+    g_dwordFormat = m_settings.dwordFormat;
+
+    delayMs(SettleAfterConnectMs);
+    if (!self)
+        return;
+
+    m_settings.num = 2;
+    m_settings.address = 0;
+    qDebug() << "m_settings.EditIP" << m_settings.EditIP;
+    saveSettings();
+
+    quint16 words[2] = {0, 0};
+    const ResultCode result = readRegisters(modbusClient(), Settings(m_settings), words);
+    if (!self)
+        return;
+    if (result == ResultOk) {
+        emit ConnectSuccessfulSignal();
+        return;
+    }
+    qDebug() << "读取失败";
+    disconnectClient();
+    showWarning(tr("Operation Failed,Please try again!"));
+}
+
+void ModbusSetting::saveSettings()
+{
+    const QString path = settingsFilePath();
+    {
+        // Creates the file when missing, so QSettings can write beside it.
+        QFile file(path);
+        if (file.open(QIODevice::Append | QIODevice::Text))
+            file.close();
+    }
+    QSettings ini(path, QSettings::IniFormat);
+    ini.beginGroup(QLatin1String(GroupR7));
+    ini.setValue(QStringLiteral("EditPort"), ui->EditPort->text());
+    ini.setValue(QStringLiteral("spinboxSlaveId"), ui->spinboxSlaveId->text());
+    ini.setValue(QStringLiteral("EditHostIP"), ui->EditHostIP->text());
+    ini.setValue(QStringLiteral("DwordFormat"), ui->DwordFormat->currentIndex());
+    ini.setValue(QStringLiteral("baudCombo"), ui->baudCombo->currentIndex());
+    ini.setValue(QStringLiteral("dataBitsCombo"), ui->dataBitsCombo->currentIndex());
+    ini.setValue(QStringLiteral("parityCombo"), ui->parityCombo->currentIndex());
+    ini.setValue(QStringLiteral("serialnumcomboBox"), ui->serialnumcomboBox->currentText());
+    ini.setValue(QStringLiteral("stopBitsCombo"), ui->stopBitsCombo->currentIndex());
+    ini.setValue(QStringLiteral("connectType"), ui->connectType->currentIndex());
+    ini.setValue(QStringLiteral("timeoutSpinner"), ui->timeoutSpinner->text().section(QLatin1Char(' '), 0, 0));
+    ini.setValue(QStringLiteral("Language"), g_language);
+    ini.setValue(QStringLiteral("UIMode"), g_uiMode);
+    ini.endGroup();
+    ini.sync();
+    if (ini.status() != QSettings::NoError)
+        qDebug() << "setting.ini not written" << path;
+}
+
+void ModbusSetting::loadSettings()
+{
+    const QString path = settingsFilePath();
+    if (!QFileInfo::exists(path)) {
+        qDebug() << path << "文件不存在";
+        return;
+    }
+    QSettings ini(path, QSettings::IniFormat);
+    ini.beginGroup(QLatin1String(GroupR7));
+
+    const QString port = ini.value(QStringLiteral("EditPort")).toString();
+    if (!port.isEmpty())
+        ui->EditPort->setText(port);
+    const QString host = ini.value(QStringLiteral("EditHostIP")).toString();
+    if (!host.isEmpty())
+        ui->EditHostIP->setText(host);
+    // Indexes are clamped by QComboBox: an out-of-range index clears the
+    // selection, so keep the first item instead.
+    const auto setIndex = [&ini](QComboBox *combo, const char *key) {
+        const int index = ini.value(QLatin1String(key), 0).toInt();
+        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : 0);
+    };
+    setIndex(ui->DwordFormat, "DwordFormat");
+    setIndex(ui->baudCombo, "baudCombo");
+    setIndex(ui->dataBitsCombo, "dataBitsCombo");
+    setIndex(ui->parityCombo, "parityCombo");
+    setIndex(ui->stopBitsCombo, "stopBitsCombo");
+    setIndex(ui->connectType, "connectType");
+    SettingSerialNum();
+    showProtocolFields(ui->connectType->currentIndex());
+    const int delay = ini.value(QStringLiteral("timeoutSpinner"), 0).toInt();
+    ui->timeoutSpinner->setValue(delay);
+    ui->spinboxSlaveId->setValue(ini.value(QStringLiteral("spinboxSlaveId"), 0).toInt());
+    SettingSerialNum();
+    const QString portName = ini.value(QStringLiteral("serialnumcomboBox")).toString();
+    if (!portName.isEmpty())
+        setPortText(portName);
+    ini.endGroup();
+
+    const int startup = ini.value(QStringLiteral("Config/Startup"), 0).toInt();
+    const QString group = QLatin1String(startup == 0 ? GroupR7 : GroupConfig);
+    g_language = ini.value(group + QStringLiteral("/Language"), 0).toInt();
+    g_uiMode = ini.value(group + QStringLiteral("/UIMode"), 0).toInt();
+
+    ui->label_url->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00aaff;\">%1</a>").arg(QLatin1String(MakerUrl)));
+    ui->label_url->setTextFormat(Qt::RichText);
+    ui->label_url->setOpenExternalLinks(true);
+}
+
+bool ModbusSetting::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Wheel:
+        return true;
+    case QEvent::FocusIn:
+        if (auto *edit = qobject_cast<QLineEdit *>(watched))
+            g_savedValueText = edit->text();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+ResultCode ModbusSetting::readBlock(int block)
+{
+    if (block < 0 || block >= RegisterBlockCount)
+        return ResultDeviceError;
+    const RegisterBlock &range = RegisterBlocks[block];
+    m_settings.address = range.start;
+    m_settings.num = quint16(range.count);
+    // Sized by the block, so even the blocks that are never polled cannot
+    // overrun it.
+    QVarLengthArray<quint16, LargestPolledBlock> words(range.count);
+    const ResultCode result = readRegisters(modbusClient(), Settings(m_settings), words.data());
+    if (result == ResultOk)
+        decodeBlock(block, words.constData());
+    return result;
+}

@@ -1,0 +1,58 @@
+#ifndef MODBUSSETTING_H
+#define MODBUSSETTING_H
+
+#include "Modbus/registeraccess.h"
+#include "Modbus/settings.h"
+
+#include <QMainWindow>
+
+QT_BEGIN_NAMESPACE
+namespace Ui { class ModbusSetting; }
+QT_END_NAMESPACE
+
+// The connection page: link parameters, "setting.ini", connect and test read.
+class ModbusSetting : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit ModbusSetting(QWidget *parent = nullptr);
+    ~ModbusSetting() override;
+
+    Settings settings();
+    void initInterface();
+    void loadSettings();
+    void saveSettings();
+    void showWarning(const QString &text);
+
+    // Reads one register block with the link settings and decodes it into the
+    // device mirror; a failed read leaves the mirror as it was.
+    ResultCode readBlock(int block);
+
+    // Directory that holds "setting.ini"; the executable's directory unless
+    // R7CONFIG_SETTINGS_DIR names another one (tests, several devices).
+    static QString settingsDirectory();
+    static QString settingsFilePath();
+
+signals:
+    void ConnectSuccessfulSignal();
+
+public slots:
+    void on_connectButton_clicked();
+    void SettingSerialNum();
+    void on_connectType_activated(int index);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void showProtocolFields(int index);
+    void setPortText(const QString &text);
+
+    Ui::ModbusSetting *ui;
+    Settings m_settings;
+    QWidget *m_focusTarget = nullptr;
+    bool m_connecting = false;
+};
+
+#endif // MODBUSSETTING_H
