@@ -1,0 +1,3 @@
+#include "Modbus/devicemirror.h"
+
+DeviceMirror g_mirror;

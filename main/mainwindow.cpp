@@ -1,0 +1,770 @@
+#include "main/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "App/application.h"
+#include "App/basicconfig.h"
+#include "App/datatrans.h"
+#include "App/maininterface.h"
+#include "App/testmaintain.h"
+#include "App/weightcal.h"
+#include "Modbus/devicemirror.h"
+#include "Modbus/displayweightthread.h"
+#include "Modbus/linkstate.h"
+#include "Modbus/modbussetting.h"
+#include "Modbus/registeraccess.h"
+#include "Modbus/presentation.h"
+#include "main/errormessages.h"
+#include "main/frameedges.h"
+
+#include <QDebug>
+
+#include <cstring>
+#include <initializer_list>
+#include <QGraphicsEffect>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QModbusClient>
+#include <QPixmap>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QTimer>
+
+int g_normalWidth = 1150;
+
+namespace {
+
+// Transparent border around the window that the drop shadow is drawn into.
+constexpr int ShadowMargin = 9;
+
+constexpr int GraceMs = 500;
+// After a failed poll a read may still be waiting for its time-out; give it
+// the time to end before the client goes away.
+constexpr int GraceAfterErrorMs = 2000;
+
+const char *const NavSelectedStyle = "background-color:#00aaff;";
+const char *const NavNormalStyle = "QPushButton:hover{background-color:#00aaff;}";
+
+// Failed header polls in a row before the status bar reports an error.
+constexpr int FailuresShown = 3;
+
+// What the weight header showed last; kept for the life of the process.
+struct HeaderCache
+{
+    quint32 unit = 0;
+    quint32 decimalPoint = 0;
+    quint32 status = 0;
+    bool bitShown[12] = {};
+    quint32 sensorVoltage = 0;
+    quint32 errorBits = 0;
+    QString weightText;
+    QString weightLabelText;
+};
+HeaderCache s_header;
+
+// The device reports these weights while it cannot show a value.
+constexpr qint32 WeightUnavailable = 9999999;
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+
+    // The pages come after the form so that setupUi's by-name connections can
+    // only ever bind this window's slots to the window's own buttons.
+    m_connectionPage = new ModbusSetting(this);
+    m_mainInterface = new MainInterface(this);
+    m_basicConfig = new BasicConfig(this);
+    m_application = new Application(this);
+    m_weightCal = new WeightCal(this);
+    m_dataTrans = new DataTrans(this);
+    m_testMaintain = new TestMaintain(this);
+
+    m_navButtons[PageMainInterface] = ui->ButtonMainInterface;
+    m_navButtons[PageBasicConfig] = ui->ButtonBasicConfig;
+    m_navButtons[PageWeightCal] = ui->ButtonWeightCal;
+    m_navButtons[PageApplication] = ui->ButtonApplication;
+    m_navButtons[PageDataTrans] = ui->ButtonDataTrans;
+    m_navButtons[PageTestMaintain] = ui->ButtonTestMaintain;
+
+    m_worker = new DisplayWeightThread(this);
+
+    m_disconnectTimer = new QTimer(this);
+    m_disconnectTimer->setSingleShot(true);
+    connect(m_disconnectTimer, &QTimer::timeout, this, &MainWindow::disconnectModbus);
+
+    initActions();
+
+    connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
+    connect(m_connectionPage, &ModbusSetting::ConnectSuccessfulSignal, this, &MainWindow::onLinkUp);
+    connect(m_worker, &DisplayWeightThread::isdone, this, &MainWindow::onTick, Qt::QueuedConnection);
+
+    // Moves without a button only reach widgets that track the mouse; the
+    // edge cursors need them wherever the frame bands lie over the chrome.
+    setMouseTracking(true);
+    const QList<QWidget *> tracked = {ui->centralwidget, ui->widget_title, ui->WeightDisplay,
+                                      ui->widget_Indicators, ui->widget_Weight, ui->widget_Mv,
+                                      ui->widget_FlowRate, ui->widget_ErrorMessage, ui->widget,
+                                      ui->widget_down};
+    for (QWidget *w : tracked)
+        w->setMouseTracking(true);
+
+    // A resize cursor set on the window must not linger over the pages.
+    const QList<QWidget *> pages = {m_connectionPage, m_mainInterface, m_basicConfig, m_application,
+                                    m_weightCal, m_dataTrans, m_testMaintain};
+    for (QWidget *p : pages)
+        p->setCursor(Qt::ArrowCursor);
+}
+
+MainWindow::~MainWindow()
+{
+    shutdown();
+    delete ui;
+}
+
+QWidget *MainWindow::page(int index) const
+{
+    switch (index) {
+    case PageMainInterface:
+        return m_mainInterface;
+    case PageBasicConfig:
+        return m_basicConfig;
+    case PageWeightCal:
+        return m_weightCal;
+    case PageApplication:
+        return m_application;
+    case PageDataTrans:
+        return m_dataTrans;
+    case PageTestMaintain:
+        return m_testMaintain;
+    case PageConnection:
+        return m_connectionPage;
+    default:
+        return nullptr;
+    }
+}
+
+void MainWindow::initActions()
+{
+    setIconSet(false);
+    ui->Btn_ChangeLanguage->setIcon(QIcon(QStringLiteral(":/images/EN.ico")));
+
+    ui->label_Icon->setPixmap(QPixmap(QStringLiteral(":/images/KDIcon1.png")));
+    ui->label_Icon->setMaximumSize(25, 25);
+    ui->label_Icon->setScaledContents(true);
+
+    m_connectionStackIndex = ui->stackedWidget->addWidget(m_connectionPage);
+    m_stackIndex[PageMainInterface] = ui->stackedWidget->addWidget(m_mainInterface);
+    m_stackIndex[PageBasicConfig] = ui->stackedWidget->addWidget(m_basicConfig);
+    m_stackIndex[PageWeightCal] = ui->stackedWidget->addWidget(m_weightCal);
+    m_stackIndex[PageApplication] = ui->stackedWidget->addWidget(m_application);
+    m_stackIndex[PageDataTrans] = ui->stackedWidget->addWidget(m_dataTrans);
+    m_stackIndex[PageTestMaintain] = ui->stackedWidget->addWidget(m_testMaintain);
+
+    disconnectModbus();
+}
+
+void MainWindow::setIconSet(bool light)
+{
+    struct IconRow {
+        QPushButton *button;
+        const char *dark;
+        const char *light;
+    };
+    const IconRow rows[] = {
+        {ui->Btn_Max, ":/images/MAX.ico", ":/images/MAX_b.ico"},
+        {ui->Btn_Min, ":/images/MIN1.ico", ":/images/MIN1_b.ico"},
+        {ui->Btn_Close, ":/images/CLOSE1.ico", ":/images/CLOSE_b.ico"},
+        {ui->Btn_ChangeColor, ":/images/ChangeColor.ico", ":/images/ChangeColor2.ico"},
+        {ui->ButtonMainInterface, ":/images/MainInter.ico", ":/images/MainInter_black.ico"},
+        {ui->ButtonBasicConfig, ":/images/BasicConfig.ico", ":/images/BasicConfig_black.ico"},
+        {ui->ButtonWeightCal, ":/images/WeightCAL.ico", ":/images/WeightCAL_black.ico"},
+        {ui->ButtonApplication, ":/images/Application.ico", ":/images/Application_black.ico"},
+        {ui->ButtonDataTrans, ":/images/DataTrans.ico", ":/images/DataTrans_black.ico"},
+        {ui->ButtonTestMaintain, ":/images/TestMain.ico", ":/images/TestMain_black.ico"},
+    };
+    for (const IconRow &row : rows)
+        row.button->setIcon(QIcon(QString::fromLatin1(light ? row.light : row.dark)));
+    // These two pictures are drawn with a different margin than the others.
+    ui->ButtonApplication->setIconSize(QSize(30, 30));
+    ui->ButtonDataTrans->setIconSize(QSize(20, 20));
+}
+
+void MainWindow::showPage(int index)
+{
+    if ((index < PageMainInterface || index > PageTestMaintain) && index != PageConnection) {
+        qWarning() << "showPage: no page" << index;
+        return;
+    }
+
+    for (int i = 0; i < 6; ++i)
+        m_navButtons[i]->setStyleSheet(QString::fromLatin1(i == index ? NavSelectedStyle : NavNormalStyle));
+
+    g_pageIndex = index;
+    ui->stackedWidget->setCurrentIndex(index == PageConnection ? m_connectionStackIndex : m_stackIndex[index]);
+
+    switch (index) {
+    case PageMainInterface:
+        m_mainInterface->enterPage();
+        break;
+    case PageBasicConfig:
+        m_basicConfig->enterPage();
+        break;
+    case PageWeightCal:
+        m_weightCal->enterPage();
+        break;
+    case PageApplication:
+        m_application->enterPage();
+        break;
+    case PageDataTrans:
+        m_dataTrans->enterPage();
+        break;
+    case PageTestMaintain:
+        m_testMaintain->enterPage();
+        break;
+    default:
+        qDebug() << "e_ModbusSetting InterfaceInit";
+        m_connectionPage->initInterface();
+        break;
+    }
+
+    // The reset password holds for one visit of Test Maintain only.
+    if (index != PageTestMaintain)
+        m_testMaintain->resetUnlock();
+}
+
+void MainWindow::onLinkUp()
+{
+    ui->WeightDisplay->show();
+    ui->widget->show();
+    ui->widget_down->show();
+    InitLinkParam();
+    // A new link starts with a clean communication state.
+    m_failureCount = 0;
+    g_commError = false;
+    ui->label_ConnectState->clear();
+
+    pollBlock(4);
+    pollBlockGroup(15);
+    showLiveValues(true);
+    showPage(PageMainInterface);
+    m_worker->start(QThread::InheritPriority);
+    g_tickPending = false;
+}
+
+void MainWindow::onTick()
+{
+    // Ticks are requested only after the previous one ended, but a wait inside
+    // a slot run during a tick must still never start a second one.
+    if (m_inTick)
+        return;
+    QScopedValueRollback<bool> inTick(m_inTick, true);
+
+    // Ticking stops here until the next link-up: g_tickPending stays set.
+    if (g_linkClosing)
+        return;
+    if (isLinkDown())
+        g_tickPending = false;
+
+    if (pollHeaderBlocks() != ResultOk) {
+        ++m_failureCount;
+        if (m_failureCount >= FailuresShown) {
+            ui->label_ConnectState->setText(tr("Communication-Error"));
+            ui->label_ConnectState->setStyleSheet(QStringLiteral("color: red;"));
+        }
+        g_commError = true;
+    } else {
+        showLiveValues(false);
+        pollCurrentPage();
+        // After a run of failures the first good tick only resets the count,
+        // so one lucky answer does not hide a flaky line.
+        if (m_failureCount == 0) {
+            ui->label_ConnectState->setText(tr("Communication-Normal"));
+            ui->label_ConnectState->setStyleSheet(QStringLiteral("color: green;"));
+        }
+        m_failureCount = 0;
+        g_commError = false;
+    }
+    // The link may have been torn down during the waits above; then the
+    // ticks stay stopped until the next link-up.
+    if (g_pageIndex != PageConnection)
+        g_tickPending = false;
+}
+
+bool MainWindow::isLinkDown()
+{
+    QModbusClient *client = modbusClient();
+    if (client && client->state() == QModbusDevice::ConnectedState)
+        return false;
+    // A dropped TCP link is retried on every tick; connecting runs in the
+    // background, so the window never waits for it.
+    if (client && g_connType == 1 && client->state() == QModbusDevice::UnconnectedState) {
+        client->disconnectDevice();
+        client->connectDevice();
+    }
+    return true;
+}
+
+ResultCode MainWindow::pollHeaderBlocks()
+{
+    if (g_linkClosing)
+        return ResultOk;
+    for (int block : {0, 1, 2, 19, 3}) {
+        const ResultCode result = m_connectionPage->readBlock(block);
+        if (result != ResultOk)
+            return result;
+    }
+    return ResultOk;
+}
+
+void MainWindow::pollCurrentPage()
+{
+    switch (g_pageIndex) {
+    case PageMainInterface:
+        m_mainInterface->updateDraw();
+        break;
+    case PageBasicConfig:
+        pollBlock(5);
+        pollBlock(4);
+        break;
+    case PageWeightCal:
+        pollBlock(4);
+        break;
+    case PageApplication:
+        if (g_appTabCode == 6)
+            pollBlock(6);
+        else if (g_appTabCode == 7)
+            pollBlock(7);
+        else if (g_appTabCode == 8)
+            pollBlockGroup(8);
+        break;
+    case PageDataTrans:
+        pollBlockGroup(11);
+        break;
+    case PageTestMaintain:
+        pollBlockGroup(15);
+        break;
+    default:
+        break;
+    }
+}
+
+ResultCode MainWindow::pollBlock(int block)
+{
+    const ResultCode result = m_connectionPage->readBlock(block);
+    switch (block) {
+    case 5:
+        m_basicConfig->refreshFromMirror(false);
+        break;
+    case 4:
+        m_weightCal->refreshFromMirror(false);
+        break;
+    case 6:
+    case 7:
+        m_application->refreshFromMirror(false);
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+ResultCode MainWindow::pollBlockGroup(int group)
+{
+    struct Group
+    {
+        int number;
+        std::initializer_list<int> blocks;
+    };
+    static const Group groups[] = {{8, {9, 10}}, {11, {12, 13, 14}}, {15, {17, 18, 16}}};
+    for (const Group &g : groups) {
+        if (g.number != group)
+            continue;
+        for (int block : g.blocks) {
+            const ResultCode result = m_connectionPage->readBlock(block);
+            if (result != ResultOk)
+                return result;
+        }
+        if (group == 8)
+            m_application->refreshFromMirror(false);
+        else if (group == 11)
+            m_dataTrans->refreshFromMirror(false);
+        else
+            m_testMaintain->refreshFromMirror(false);
+        return ResultOk;
+    }
+    return ResultDeviceError;
+}
+
+void MainWindow::showStatusBits(quint32 status, bool force, bool *messageOn)
+{
+    static const char *const overloadTexts[] = {
+        QT_TR_NOOP("Over Full Scale"), QT_TR_NOOP("Weight Under Limit"), QT_TR_NOOP("Loadcell Over"),
+        QT_TR_NOOP("Loadcell Under")};
+    for (int bit = 0; bit < 12; ++bit) {
+        const bool set = status & (1u << bit);
+        // Bit 0 acts on a change only; a set higher bit acts on every change
+        // of the word, so a still-present overload message is chosen again.
+        const bool act = force || set != s_header.bitShown[bit] || (bit != 0 && set);
+        if (!act)
+            continue;
+        s_header.bitShown[bit] = set;
+        switch (bit) {
+        case 0:
+            ui->Lab_Stable->setStyleSheet(set ? QStringLiteral("border-image: url(:/images/Stable.png);")
+                                              : QStringLiteral("border-image: None;"));
+            break;
+        case 1:
+            ui->Lab_Zero->setStyleSheet(
+                set ? QStringLiteral("border-image: url(:/images/Zero1.png); background-color:rgb(46,47,48);")
+                    : QStringLiteral("border-image: None;"));
+            break;
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+            if (set)
+                s_header.weightText = tr(overloadTexts[bit - 4]);
+            *messageOn = set;
+            break;
+        case 9:
+            if (set)
+                ui->label_NetFlag->setText(tr("NET"));
+            else
+                ui->label_NetFlag->clear();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void MainWindow::showLiveValues(bool force)
+{
+    const LiveFields &live = g_mirror.live;
+    if (live.decimalPoint != s_header.decimalPoint || live.unit != s_header.unit) {
+        s_header.decimalPoint = live.decimalPoint;
+        s_header.unit = live.unit;
+    }
+    const int decimals = int(qMin<quint32>(s_header.decimalPoint, 4));
+    const QString unitName = UnitNames.value(int(s_header.unit));
+
+    bool messageOn = false;
+    if (live.status != s_header.status || force) {
+        s_header.status = live.status;
+        showStatusBits(live.status, force, &messageOn);
+    }
+
+    const qint32 weight = qint32(live.weight);
+    if (!messageOn && weight != WeightUnavailable && weight != -WeightUnavailable)
+        s_header.weightText = formatScaled(weight, decimals) + QLatin1Char(' ') + unitName;
+    if (force || s_header.weightLabelText != s_header.weightText) {
+        s_header.weightLabelText = s_header.weightText;
+        ui->labelweight_1->setText(s_header.weightText);
+    }
+
+    if (live.sensorVoltage != s_header.sensorVoltage || force) {
+        s_header.sensorVoltage = live.sensorVoltage;
+        ui->label_Mv_1->setText(formatScaled(qint32(live.sensorVoltage), 4) + QStringLiteral(" mV"));
+    }
+
+    float flowRate;
+    static_assert(sizeof flowRate == sizeof live.flowRate, "flow rate travels as a single-precision float");
+    std::memcpy(&flowRate, &live.flowRate, sizeof flowRate);
+    ui->label_FlowRate_1->setText(QStringLiteral("%1 %2/%3")
+                                      .arg(QString::number(double(flowRate), 'f', decimals), unitName,
+                                           TimeUnitNames.value(int(g_mirror.weightCal[16]))));
+
+    if (live.errorBits != s_header.errorBits || force) {
+        s_header.errorBits = live.errorBits;
+        const ErrorLine line = errorLine(live.errorBits, g_language != 0);
+        ui->label_ErrorMessage_1->setText(line.text);
+        if (line.fontSizePx > 0)
+            ui->label_ErrorMessage_1->setStyleSheet(QStringLiteral("font-size: %1px;").arg(line.fontSizePx));
+    }
+}
+
+void MainWindow::InitLinkParam()
+{
+    m_settings = m_connectionPage->settings();
+
+    if (m_settings.connectType == 0) {
+        ui->label_SlaveTitle->show();
+        ui->label_SlaveID->show();
+        // A TCP link before this one left the port title here.
+        ui->label_SlaveTitle->setText(tr("Slave ID:"));
+
+        QString parity;
+        switch (m_settings.parity) {
+        case 0:
+            parity = QStringLiteral("N");
+            break;
+        case 2:
+            parity = QStringLiteral("E");
+            break;
+        case 3:
+            parity = QStringLiteral("O");
+            break;
+        default:
+            break;
+        }
+        ui->label_port->setText(QStringLiteral("%1:<a style='color:#00aaff;'>%2-%3-%4-%5</a>")
+                                    .arg(m_settings.SerialNum.toHtmlEscaped(),
+                                         QString::number(m_settings.baud),
+                                         QString::number(m_settings.dataBits), parity,
+                                         QString::number(m_settings.stopBits)));
+        ui->label_protol->setText(QStringLiteral("Modbus RTU"));
+        ui->label_SlaveID->setText(QString::number(m_settings.slaveId));
+    } else {
+        ui->label_protol->setText(QStringLiteral("Modbus TCP"));
+        ui->label_port->setText(m_settings.EditIP.toHtmlEscaped());
+        ui->label_SlaveTitle->setText(tr("Port: "));
+        ui->label_SlaveID->setText(m_settings.EditPort);
+    }
+    ui->label_DwordFormat->setText(m_settings.dwordFormat == 0 ? QStringLiteral("AB-CD")
+                                                               : QStringLiteral("CD-AB"));
+    ui->label_Delay->setText(QStringLiteral("%1ms").arg(m_settings.responseTime));
+}
+
+void MainWindow::on_ButtonDisconnect_clicked()
+{
+    // Waiting reads give up and no new poll starts while the flag is up; the
+    // client itself goes only when the grace period is over. A second click
+    // restarts the single-shot timer, so the teardown still runs once.
+    setLinkClosing(true);
+    m_disconnectTimer->start(g_commError ? GraceAfterErrorMs : GraceMs);
+}
+
+void MainWindow::disconnectModbus()
+{
+    m_disconnectTimer->stop();
+    g_pageIndex = PageConnection;
+    disconnectClient();
+    m_connectionPage->initInterface();
+    ui->WeightDisplay->hide();
+    ui->widget->hide();
+    ui->widget_down->hide();
+    ui->stackedWidget->setCurrentIndex(m_connectionStackIndex);
+    // No ticks without a link; the next link-up lets them run again.
+    g_tickPending = true;
+    setLinkClosing(false);
+    emit linkDown();
+}
+
+void MainWindow::on_ButtonMainInterface_clicked()
+{
+    showPage(PageMainInterface);
+}
+
+void MainWindow::on_ButtonBasicConfig_clicked()
+{
+    showPage(PageBasicConfig);
+}
+
+void MainWindow::on_ButtonWeightCal_clicked()
+{
+    showPage(PageWeightCal);
+}
+
+void MainWindow::on_ButtonApplication_clicked()
+{
+    showPage(PageApplication);
+}
+
+void MainWindow::on_ButtonDataTrans_clicked()
+{
+    showPage(PageDataTrans);
+}
+
+void MainWindow::on_ButtonTestMaintain_clicked()
+{
+    showPage(PageTestMaintain);
+}
+
+void MainWindow::on_Btn_Max_clicked()
+{
+    if (isMaximized()) {
+        showNormal();
+        // Without a window manager nothing restores the old geometry for us.
+        if (m_normalGeometry.isValid())
+            setGeometry(m_normalGeometry);
+        adjustPages(g_normalWidth);
+    } else {
+        m_normalGeometry = geometry();
+        // Geometry first: resizing a window that is already maximised drops
+        // its maximised state again.
+        if (QScreen *s = screen())
+            setGeometry(s->availableGeometry());
+        showMaximized();
+        adjustPages(QGuiApplication::primaryScreen()->geometry().width());
+    }
+}
+
+void MainWindow::on_Btn_Min_clicked()
+{
+    showMinimized();
+}
+
+void MainWindow::on_Btn_Close_clicked()
+{
+    close();
+}
+
+void MainWindow::on_Btn_ChangeColor_clicked()
+{
+    // There is only the dark theme so far.
+    qDebug() << "Btn_ChangeColor";
+    setIconSet(false);
+}
+
+void MainWindow::on_Btn_ChangeLanguage_clicked()
+{
+    // There is only English so far.
+    qDebug() << "Btn_ChangeLanguage";
+}
+
+void MainWindow::adjustPages(int width)
+{
+    m_mainInterface->adjustLayout(width);
+    m_basicConfig->adjustLayout(width);
+    m_weightCal->adjustLayout(width);
+    m_application->adjustLayout(width);
+    m_dataTrans->adjustLayout(width);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    // A maximised window fills the screen: nothing to drag or resize.
+    if (event->button() != Qt::LeftButton || isMaximized()) {
+        QMainWindow::mousePressEvent(event);
+        return;
+    }
+
+    const QPoint press = event->globalPos() - pos();
+    m_pressX = press.x();
+    m_pressY = press.y();
+    m_edge = edgeCode(event->pos(), width(), height());
+    if (m_edge != EdgeNone) {
+        m_pressX = event->pos().x();
+        m_pressY = event->pos().y();
+        m_pressGlobal = event->globalPos();
+        m_pressGeometry = geometry();
+        m_resizing = true;
+        m_dragging = false;
+    } else {
+        m_dragging = m_pressY < TitleHeight;
+    }
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_resizing) {
+        resizeFromEdge(event->globalPos());
+        return;
+    }
+    if (m_dragging) {
+        move(event->globalPos() - QPoint(m_pressX, m_pressY));
+        return;
+    }
+    if (event->buttons() == Qt::NoButton && !isMaximized())
+        setCursor(cursorForEdge(edgeCode(event->pos(), width(), height())));
+    QMainWindow::mouseMoveEvent(event);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    m_resizing = false;
+    QMainWindow::mouseReleaseEvent(event);
+}
+
+void MainWindow::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const int languageLeft = ui->Btn_ChangeLanguage->mapTo(this, QPoint(0, 0)).x();
+    if (event->pos().y() < TitleHeight && event->pos().x() <= languageLeft)
+        on_Btn_Max_clicked();
+    qDebug() << "BtnPos" << pos();
+}
+
+void MainWindow::resizeFromEdge(const QPoint &globalPos)
+{
+    // Work from the geometry at the press: the window moves under the mouse
+    // when the top or left edge is dragged, so local positions drift.
+    const QPoint d = globalPos - m_pressGlobal;
+    int left = m_pressGeometry.left();
+    int top = m_pressGeometry.top();
+    int right = m_pressGeometry.right();
+    int bottom = m_pressGeometry.bottom();
+
+    const bool movesLeft = m_edge == EdgeLeft || m_edge == EdgeTopLeft || m_edge == EdgeBottomLeft;
+    const bool movesRight = m_edge == EdgeRight || m_edge == EdgeTopRight || m_edge == EdgeBottomRight;
+    const bool movesTop = m_edge == EdgeTop || m_edge == EdgeTopLeft || m_edge == EdgeTopRight;
+    const bool movesBottom = m_edge == EdgeBottom || m_edge == EdgeBottomLeft || m_edge == EdgeBottomRight;
+    if (movesLeft)
+        left += d.x();
+    if (movesRight)
+        right += d.x();
+    if (movesTop)
+        top += d.y();
+    if (movesBottom)
+        bottom += d.y();
+
+    // At the minimum size the dragged edge stops; the opposite one stays put.
+    const QSize minSize = minimumSize();
+    if (right - left + 1 < minSize.width()) {
+        if (movesLeft)
+            left = right - minSize.width() + 1;
+        else
+            right = left + minSize.width() - 1;
+    }
+    if (bottom - top + 1 < minSize.height()) {
+        if (movesTop)
+            top = bottom - minSize.height() + 1;
+        else
+            bottom = top + minSize.height() - 1;
+    }
+
+    setGeometry(QRect(QPoint(left, top), QPoint(right, bottom)));
+    g_normalWidth = right - left + 1;
+    adjustPages(g_normalWidth);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        updateFrameMargin();
+        if (isMaximized())
+            setCursor(Qt::ArrowCursor);
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    updateFrameMargin();
+    QMainWindow::showEvent(event);
+}
+
+void MainWindow::updateFrameMargin()
+{
+    // The shadow needs room outside the opaque frame, which only exists when
+    // the window background is see-through; a maximised window has no border.
+    const bool shadow = testAttribute(Qt::WA_TranslucentBackground)
+                        && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    const int margin = shadow ? ShadowMargin : 0;
+    setContentsMargins(margin, margin, margin, margin);
+    // The title row keeps ending at TitleHeight, where dragging stops.
+    ui->widget_title->setFixedHeight(TitleHeight - margin);
+    if (QGraphicsEffect *effect = graphicsEffect())
+        effect->setEnabled(shadow);
+}
+
+void MainWindow::shutdown()
+{
+    m_worker->stop();
+    disconnectClient();
+    qDebug() << "destroy------";
+}

@@ -1,0 +1,133 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "Modbus/registeraccess.h"
+#include "Modbus/settings.h"
+
+#include <QMainWindow>
+#include <QRect>
+
+QT_BEGIN_NAMESPACE
+namespace Ui { class MainWindow; }
+QT_END_NAMESPACE
+
+class QPushButton;
+class QTimer;
+class ModbusSetting;
+class MainInterface;
+class BasicConfig;
+class Application;
+class WeightCal;
+class DataTrans;
+class TestMaintain;
+class DisplayWeightThread;
+
+// Width the pages lay out for when the window is not maximised; follows the
+// operator's resizing and survives maximise/restore.
+extern int g_normalWidth;
+
+// The one top-level window: frameless, with its own title row, the live
+// weight header, the page navigation, the page stack and a status bar.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Everything above this line, in window coordinates, drags the window.
+    static constexpr int TitleHeight = 41;
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Makes page 0..5 current (7: the connection page).
+    void showPage(int index);
+
+    ModbusSetting *connectionPage() const { return m_connectionPage; }
+    TestMaintain *testMaintainPage() const { return m_testMaintain; }
+    QWidget *page(int index) const;
+    QTimer *disconnectTimer() const { return m_disconnectTimer; }
+    int normalWidth() const { return g_normalWidth; }
+    DisplayWeightThread *worker() const { return m_worker; }
+    int failureCount() const { return m_failureCount; }
+
+    // Refresh cycle: the header blocks, then the blocks of the current page.
+    ResultCode pollHeaderBlocks();
+    ResultCode pollBlock(int block);
+    ResultCode pollBlockGroup(int group);
+    bool isLinkDown();
+
+    // Redraws the weight header from the device mirror.
+    void showLiveValues(bool force);
+
+signals:
+    // The link was torn down and the connection page is showing again.
+    void linkDown();
+
+public slots:
+    void InitLinkParam();
+    void disconnectModbus();
+    void onLinkUp();
+    void onTick();
+
+private slots:
+    void initActions();
+    void on_ButtonDisconnect_clicked();
+    void on_ButtonMainInterface_clicked();
+    void on_ButtonBasicConfig_clicked();
+    void on_ButtonWeightCal_clicked();
+    void on_ButtonApplication_clicked();
+    void on_ButtonDataTrans_clicked();
+    void on_ButtonTestMaintain_clicked();
+    void on_Btn_Max_clicked();
+    void on_Btn_Min_clicked();
+    void on_Btn_Close_clicked();
+    void on_Btn_ChangeColor_clicked();
+    void on_Btn_ChangeLanguage_clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void setIconSet(bool light);
+    void adjustPages(int width);
+    void resizeFromEdge(const QPoint &globalPos);
+    void updateFrameMargin();
+    void shutdown();
+    void pollCurrentPage();
+    void showStatusBits(quint32 status, bool force, bool *messageOn);
+
+    Ui::MainWindow *ui;
+    ModbusSetting *m_connectionPage;
+    MainInterface *m_mainInterface;
+    BasicConfig *m_basicConfig;
+    Application *m_application;
+    WeightCal *m_weightCal;
+    DataTrans *m_dataTrans;
+    TestMaintain *m_testMaintain;
+    Settings m_settings;
+
+    int m_stackIndex[6] = {};
+    int m_connectionStackIndex = 0;
+    QPushButton *m_navButtons[6] = {};
+
+    bool m_dragging = false;
+    bool m_resizing = false;
+    int m_pressX = 0;
+    int m_pressY = 0;
+    int m_edge = 0;
+    QPoint m_pressGlobal;
+    QRect m_pressGeometry;
+    QRect m_normalGeometry;
+
+    QTimer *m_disconnectTimer = nullptr;
+    DisplayWeightThread *m_worker = nullptr;
+    int m_failureCount = 0;
+    bool m_inTick = false;
+};
+
+#endif // MAINWINDOW_H
