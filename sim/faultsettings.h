@@ -1,0 +1,18 @@
+#ifndef R7SIM_FAULTSETTINGS_H
+#define R7SIM_FAULTSETTINGS_H
+
+#include <QModbusPdu>
+
+// Misbehaviour to put on top of the device, set from the command line and
+// changed at run time by console commands. Shared by every transport.
+struct FaultSettings {
+    // Any request that touches this register answers failCode; -1 is off.
+    int failAddress = -1;
+    QModbusPdu::ExceptionCode failCode = QModbusPdu::ServerDeviceFailure;
+    // Every reply (exceptions included) leaves this much later.
+    int delayMs = 0;
+    // Requests are taken in and processed (writes still land) but never answered.
+    bool noReply = false;
+};
+
+#endif // R7SIM_FAULTSETTINGS_H

@@ -1,0 +1,129 @@
+#include "requesthandler.h"
+
+#include "faultsettings.h"
+#include "simdevice.h"
+
+#include <QtEndian>
+
+#include <cstdio>
+
+namespace {
+
+QModbusExceptionResponse exception(const QModbusRequest& request, QModbusPdu::ExceptionCode code)
+{
+    return QModbusExceptionResponse(request.functionCode(), code);
+}
+
+QModbusPdu::ExceptionCode toException(SimDevice::Access access)
+{
+    return access == SimDevice::Access::IllegalValue ? QModbusPdu::IllegalDataValue
+                                                     : QModbusPdu::IllegalDataAddress;
+}
+
+} // namespace
+
+RequestHandler::RequestHandler(SimDevice* device, const FaultSettings* faults)
+    : m_device(device)
+    , m_faults(faults)
+{
+}
+
+bool RequestHandler::touchesFailAddress(int address, int count) const
+{
+    const int fail = m_faults->failAddress;
+    return fail >= 0 && fail >= address && fail < address + count;
+}
+
+QModbusResponse RequestHandler::process(const QModbusRequest& request, QString* what) const
+{
+    // A request whose length does not fit its function code is malformed.
+    const int expectedSize = QModbusRequest::calculateDataSize(request);
+    const bool known = request.functionCode() == QModbusPdu::ReadHoldingRegisters
+        || request.functionCode() == QModbusPdu::WriteSingleRegister
+        || request.functionCode() == QModbusPdu::WriteMultipleRegisters;
+    if (!known) {
+        *what = QStringLiteral("function 0x%1").arg(int(request.functionCode()), 2, 16, QLatin1Char('0'));
+        return exception(request, QModbusPdu::IllegalFunction);
+    }
+    if (expectedSize < 0 || request.dataSize() != expectedSize) {
+        *what = QStringLiteral("malformed function 0x%1")
+                    .arg(int(request.functionCode()), 2, 16, QLatin1Char('0'));
+        return exception(request, QModbusPdu::IllegalDataValue);
+    }
+
+    switch (request.functionCode()) {
+    case QModbusPdu::ReadHoldingRegisters: {
+        quint16 address = 0;
+        quint16 count = 0;
+        request.decodeData(&address, &count);
+        *what = QStringLiteral("read %1+%2").arg(address).arg(count);
+        if (count < 1 || count > MaxReadCount)
+            return exception(request, QModbusPdu::IllegalDataValue);
+        if (touchesFailAddress(address, count))
+            return exception(request, m_faults->failCode);
+        QVector<quint16> values;
+        const SimDevice::Access access = m_device->readRegisters(address, count, &values);
+        if (access != SimDevice::Access::Ok)
+            return exception(request, toException(access));
+        return QModbusResponse(request.functionCode(), quint8(count * 2), values);
+    }
+    case QModbusPdu::WriteSingleRegister: {
+        quint16 address = 0;
+        quint16 value = 0;
+        request.decodeData(&address, &value);
+        *what = QStringLiteral("write %1 = %2").arg(address).arg(value);
+        if (touchesFailAddress(address, 1))
+            return exception(request, m_faults->failCode);
+        const SimDevice::Access access = m_device->writeRegisters(address, { value });
+        if (access != SimDevice::Access::Ok)
+            return exception(request, toException(access));
+        return QModbusResponse(request.functionCode(), address, value);
+    }
+    case QModbusPdu::WriteMultipleRegisters: {
+        const QByteArray data = request.data();
+        const quint16 address = qFromBigEndian<quint16>(data.constData());
+        const quint16 count = qFromBigEndian<quint16>(data.constData() + 2);
+        const quint8 bytes = quint8(data.at(4));
+        *what = QStringLiteral("write %1+%2").arg(address).arg(count);
+        if (count < 1 || count > MaxWriteCount || bytes != count * 2)
+            return exception(request, QModbusPdu::IllegalDataValue);
+        if (touchesFailAddress(address, count))
+            return exception(request, m_faults->failCode);
+        QVector<quint16> values(count);
+        for (int i = 0; i < count; ++i)
+            values[i] = qFromBigEndian<quint16>(data.constData() + 5 + 2 * i);
+        const SimDevice::Access access = m_device->writeRegisters(address, values);
+        if (access != SimDevice::Access::Ok)
+            return exception(request, toException(access));
+        return QModbusResponse(request.functionCode(), address, count);
+    }
+    default:
+        break;
+    }
+    return exception(request, QModbusPdu::IllegalFunction);
+}
+
+RequestHandler::Outcome RequestHandler::handle(const QModbusRequest& request, const QString& origin)
+{
+    Outcome outcome;
+    QString what;
+    outcome.response = process(request, &what);
+    outcome.silent = m_faults->noReply;
+    outcome.delayMs = m_faults->delayMs;
+
+    if (m_verbose) {
+        QString result;
+        if (outcome.response.isException())
+            result = QStringLiteral("exception %1").arg(int(outcome.response.exceptionCode()));
+        else
+            result = QStringLiteral("ok");
+        if (outcome.silent)
+            result += QStringLiteral(", not answered");
+        else if (outcome.delayMs > 0)
+            result += QStringLiteral(", answered after %1 ms").arg(outcome.delayMs);
+        std::fprintf(
+            stderr, "r7sim: %s %s -> %s\n", qPrintable(origin), qPrintable(what), qPrintable(result));
+        std::fflush(stderr);
+    }
+    return outcome;
+}

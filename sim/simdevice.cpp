@@ -1,0 +1,347 @@
+#include "simdevice.h"
+
+#include "registermap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+struct Region {
+    int first;
+    int last;
+};
+
+// Everything the configuration tool may change. The live block (0..99) and the
+// system information (10000..10117) are the device's own and refuse writes.
+constexpr Region WritableRegions[] = {
+    { SimReg::BasicFirst, SimReg::BasicLast },
+    { SimReg::CalFirst, SimReg::CalLast },
+    { SimReg::AppIoFirst, SimReg::AppIoLast },
+    { SimReg::CompFirst, SimReg::CompLast },
+    { SimReg::TransFirst, SimReg::TransLast },
+    { SimReg::ResetFirst, SimReg::ResetLast },
+    { SimReg::VoltageCoef, SimReg::VoltageCoef + 1 },
+    { SimReg::RemoteFirst, SimReg::RemoteLast },
+};
+
+bool inWritableRegion(int address)
+{
+    return std::any_of(std::begin(WritableRegions), std::end(WritableRegions),
+        [address](const Region& r) { return address >= r.first && address <= r.last; });
+}
+
+bool overlaps(int address, int count, int first, int last)
+{
+    return address <= last && address + count - 1 >= first;
+}
+
+} // namespace
+
+SimDevice::SimDevice(WordOrder order, int unitId, QObject* parent)
+    : QObject(parent)
+    , m_registers(SimReg::Count, 0)
+    , m_order(order)
+{
+    loadFactoryValues(unitId);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &SimDevice::update);
+    // Publish a first reading at once, so a client that reads before the first
+    // timer tick sees a consistent live block.
+    refresh();
+}
+
+void SimDevice::set16(int address, quint16 value)
+{
+    m_registers[address] = value;
+}
+
+void SimDevice::set32(int address, quint32 value)
+{
+    const quint16 high = quint16(value >> 16);
+    const quint16 low = quint16(value & 0xFFFF);
+    m_registers[address] = m_order == WordOrder::HighFirst ? high : low;
+    m_registers[address + 1] = m_order == WordOrder::HighFirst ? low : high;
+}
+
+void SimDevice::setFloat(int address, float value)
+{
+    quint32 bits;
+    static_assert(sizeof bits == sizeof value, "IEEE-754 single expected");
+    std::memcpy(&bits, &value, sizeof bits);
+    set32(address, bits);
+}
+
+quint32 SimDevice::read32(int address) const
+{
+    const quint32 first = m_registers.at(address);
+    const quint32 second = m_registers.at(address + 1);
+    return m_order == WordOrder::HighFirst ? (first << 16) | second : (second << 16) | first;
+}
+
+void SimDevice::loadFactoryValues(int unitId)
+{
+    using namespace SimReg;
+
+    // Basic Config: zero, tare, stability and filter settings.
+    set32(100, 10); // power-on zero range, %
+    set32(102, 1); // remote zero allowed
+    set32(104, 20); // zero key range, %
+    set32(106, 1); // remote tare allowed
+    set32(108, 0); // tare not kept over power cycles
+    set32(110, 0); // negative net correction disabled
+    set32(PresetTare, 0);
+    set32(StabRange, 1);
+    set32(StabTime, 500);
+    set32(118, 2); // zero tracking range, d
+    set32(120, 1000); // zero tracking time, ms
+    set32(122, 5); // digital filter
+    set32(124, 2); // steady-state filter, d
+    set32(126, 2); // A/D rate 100 Hz
+    set32(InputRange, 5); // -15..15 mV
+
+    // Weight & CAL: a 3000 kg scale with 0.01 kg divisions on one 2 mV/V cell.
+    set32(Unit, 1); // kg
+    set32(Decimals, 2);
+    set32(Division, 1);
+    set32(FullScale, 300000); // 3000.00 kg
+    set32(ZeroCapture, 0);
+    set32(ZeroSignal, 1234); // 0.1234 mV dead load
+    set32(CalPoint1, 101234); // 10.1234 mV recorded at 3000.00 kg
+    set32(LcSensitivity, 20000); // 2.0000 mV/V
+    set32(LcCapacity, 3000);
+    set32(TheoryCal, 0);
+    set32(CorrectCoef, 100000); // 1.00000
+    set32(SampleWindow, 1000); // 1.000 s
+    set32(MaxFlowRate, 100000); // 1000.00 kg per time unit
+    set32(FlowRateUnit, 1); // per minute
+
+    // Inputs: function, level, debounce time for each of the five inputs.
+    const quint32 inputFunctions[] = { 1, 3, 4, 0, 0 }; // ZERO, TARE, CLEAR TARE, none, none
+    for (int i = 0; i < 5; ++i) {
+        set32(302 + 6 * i, inputFunctions[i]);
+        set32(304 + 6 * i, 0); // low level
+        set32(306 + 6 * i, 20); // ms
+    }
+    // Outputs: function and level for each of the nine outputs.
+    const quint32 outputFunctions[] = { 1, 2, 9, 10, 0, 0, 0, 0, 0 }; // COMP1, COMP2, STABLE, ZERO
+    for (int i = 0; i < 9; ++i) {
+        set32(332 + 4 * i, outputFunctions[i]);
+        set32(334 + 4 * i, 1); // high level
+    }
+    // Comparators: COMP1 "W>=CV1" at 1000.00 kg, COMP2 "W<=CV1" at 10.00 kg, the
+    // rest off; on condition "Stable", times 0.
+    for (int n = 0; n < 8; ++n) {
+        const int base = CompFirst + CompStride * n;
+        set32(base, n == 0 ? 4 : n == 1 ? 1 : 0);
+        set32(base + 2, n == 0 ? 100000 : n == 1 ? 1000 : 0);
+        set32(base + 4, 0);
+        set32(base + 6, 1);
+        set32(base + 8, 0);
+        set32(base + 10, 0);
+        set32(base + 12, 0);
+    }
+
+    // Data-Trans: three serial ports at 9600 8-N-1 Modbus RTU, the network port,
+    // the analog output (4-20 mA on the weight).
+    const quint16 dwordIndex = m_order == WordOrder::HighFirst ? 0 : 1;
+    for (int port : { Com0Id, Com1Id, Com2Id }) {
+        set16(port, quint16(unitId));
+        set16(port + 1, 3); // 9600
+        set16(port + 2, 0); // Modbus RTU
+        set16(port + 3, 0); // 8-N-1
+        set16(port + 4, dwordIndex);
+        set16(port + 5, 10); // send gap, ms
+    }
+    set16(Com1Id + 6, 0); // RS485 mode
+    set16(8100, 0); // Modbus/TCP
+    set16(NetDword, dwordIndex);
+    set16(8102, 10);
+    const quint16 ip[] = { 192, 168, 1, 100 };
+    const quint16 destIp[] = { 192, 168, 1, 200 };
+    for (int i = 0; i < 4; ++i) {
+        set16(NetIp + i, ip[i]);
+        set16(NetDestIp + i, destIp[i]);
+    }
+    set16(NetPort, 502);
+    set16(AnalogFirst, 0); // 4-20 mA
+    set16(AnalogFirst + 1, 4000); // min out 4.000
+    set16(AnalogFirst + 2, 4000); // zero out
+    set16(AnalogFirst + 3, 20000); // full-scale out
+    set16(AnalogFirst + 4, 22000); // max out
+    set16(AnalogFirst + 5, 0); // linked to the weight
+
+    // System information. Version and date are always high word first.
+    set32(VoltageCoef, 10000); // 1.0000
+    set16(SoftVersion, 0);
+    set16(SoftVersion + 1, 10206);
+    set16(CompileDate, 2024);
+    set16(CompileDate + 1, 1118);
+    const QByteArray serial = QByteArrayLiteral("R7-2024111801SIM000000001");
+    Q_ASSERT(serial.size() == SerialPart1Length + SerialPart2Length);
+    for (int i = 0; i < serial.size(); ++i)
+        set16(SerialFirst + i, quint16(serial.at(i)));
+    const quint16 mac[] = { 0x02, 0x52, 0x37, 0x00, 0x10, 0x01 };
+    const quint16 btMac[] = { 0x02, 0x52, 0x37, 0x00, 0x20, 0x01 };
+    for (int i = 0; i < 6; ++i) {
+        set16(Mac + i, mac[i]);
+        set16(BtMac + i, btMac[i]);
+    }
+
+    for (int sw : { RemoteBasic, RemoteCal, RemoteApp, RemoteTrans, RemoteSystem })
+        set16(sw, 1);
+}
+
+bool SimDevice::isReadable(int address, int count)
+{
+    return address >= 0 && count > 0 && address + count - 1 <= SimReg::Last;
+}
+
+bool SimDevice::isWritable(int address, int count)
+{
+    if (!isReadable(address, count))
+        return false;
+    for (int a = address; a < address + count; ++a) {
+        if (!inWritableRegion(a))
+            return false;
+    }
+    return true;
+}
+
+SimDevice::Access SimDevice::readRegisters(int address, int count, QVector<quint16>* values) const
+{
+    if (!isReadable(address, count))
+        return Access::IllegalAddress;
+    *values = m_registers.mid(address, count);
+    return Access::Ok;
+}
+
+SimDevice::Access SimDevice::writeRegisters(int address, const QVector<quint16>& values)
+{
+    if (!isWritable(address, values.size()))
+        return Access::IllegalAddress;
+    std::copy(values.begin(), values.end(), m_registers.begin() + address);
+    applyWrite(address, values.size());
+    return Access::Ok;
+}
+
+quint16 SimDevice::peek(int address) const
+{
+    return m_registers.value(address, 0);
+}
+
+void SimDevice::poke(int address, quint16 value)
+{
+    if (!isReadable(address, 1))
+        return;
+    m_registers[address] = value;
+    applyWrite(address, 1);
+}
+
+void SimDevice::applyWrite(int address, int count)
+{
+    // A preset tare is taken over as the held tare, as the keypad would do.
+    if (overlaps(address, count, SimReg::PresetTare, SimReg::PresetTare + 1)) {
+        const qint32 preset = qint32(read32(SimReg::PresetTare));
+        if (preset != 0)
+            m_scale.setTare(preset / std::pow(10.0, decimals()));
+        else
+            m_scale.clearTare();
+    }
+    // Parameters of the scale change the live values at once, not a tick later.
+    if (overlaps(address, count, SimReg::BasicFirst, SimReg::CalLast))
+        refresh();
+}
+
+int SimDevice::decimals() const
+{
+    return int(std::min<quint32>(read32(SimReg::Decimals), 4));
+}
+
+ScaleConfig SimDevice::scaleConfig() const
+{
+    using namespace SimReg;
+    ScaleConfig c;
+    c.decimals = decimals();
+    c.division = std::max<qint64>(read32(Division), 1);
+    c.fullScaleRaw = read32(FullScale);
+    const quint32 coef = read32(CorrectCoef);
+    c.correction = coef == 0 ? 1.0 : coef / 100000.0;
+    c.capacity = read32(LcCapacity);
+    c.sensitivityMvPerV = read32(LcSensitivity) / 10000.0;
+    c.zeroSignalMv = qint32(read32(ZeroSignal)) / 10000.0;
+    if (!ScaleModel::inputRangeMv(int(read32(InputRange)), &c.inputMinMv, &c.inputMaxMv))
+        ScaleModel::inputRangeMv(5, &c.inputMinMv, &c.inputMaxMv);
+    c.stabRangeDivisions = int(std::min<quint32>(read32(StabRange), 99));
+    c.stabTimeMs = int(std::clamp<quint32>(read32(StabTime), 1, 5000));
+    c.sampleWindowMs = int(std::clamp<quint32>(read32(SampleWindow), 100, 60000));
+    c.flowPerMinute = read32(FlowRateUnit) == 1;
+    return c;
+}
+
+void SimDevice::publish(const ScaleReading& r)
+{
+    using namespace SimReg;
+    set32(Weight, quint32(r.weightRaw));
+    set16(Status, r.status);
+    // The error word travels in the opposite word order of everything else.
+    const quint16 errHigh = quint16(m_errorBits >> 16);
+    const quint16 errLow = quint16(m_errorBits & 0xFFFF);
+    set16(ErrorBits, m_order == WordOrder::HighFirst ? errLow : errHigh);
+    set16(ErrorBits + 1, m_order == WordOrder::HighFirst ? errHigh : errLow);
+    setFloat(GrossFloat, float(r.gross));
+    setFloat(NetFloat, float(r.net));
+    setFloat(TareFloat, float(r.tare));
+    setFloat(FlowFloat, float(r.flowRate));
+    set32(SensorMv, quint32(qint32(std::lround(r.sensorMv * 10000.0))));
+    set32(GainMv, quint32(qint32(std::lround(r.gainMv * 10000.0))));
+}
+
+void SimDevice::refresh()
+{
+    publish(m_scale.advance(0.0, scaleConfig()));
+}
+
+void SimDevice::update()
+{
+    double seconds = 0.0;
+    if (m_clock.isValid())
+        seconds = m_clock.nsecsElapsed() / 1e9;
+    m_clock.start();
+    publish(m_scale.advance(seconds, scaleConfig()));
+}
+
+void SimDevice::start(int periodMs)
+{
+    m_clock.start();
+    m_timer.start(periodMs);
+}
+
+void SimDevice::stop()
+{
+    m_timer.stop();
+}
+
+void SimDevice::setLoad(double load)
+{
+    m_scale.setLoad(load);
+}
+
+void SimDevice::setTare(double tare)
+{
+    m_scale.setTare(tare);
+    refresh();
+}
+
+void SimDevice::clearTare()
+{
+    m_scale.clearTare();
+    refresh();
+}
+
+void SimDevice::setErrorBits(quint32 bits)
+{
+    m_errorBits = bits;
+    publish(m_scale.reading());
+}

@@ -1,0 +1,77 @@
+#ifndef R7SIM_SIMDEVICE_H
+#define R7SIM_SIMDEVICE_H
+
+#include "scalemodel.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <QVector>
+
+// The transmitter itself, without any transport: the holding-register store
+// with its factory values, the rules for reading and writing it, and the live
+// scale whose readings are copied into the live block on every update. The
+// Modbus servers only translate requests into readRegisters/writeRegisters.
+class SimDevice : public QObject {
+    Q_OBJECT
+
+public:
+    // How a 32-bit value is split over two registers: HighFirst is "AB-CD" (the
+    // high 16 bits in the lower register), LowFirst is "CD-AB".
+    enum class WordOrder { HighFirst, LowFirst };
+
+    // Outcome of a register access, mapped to Modbus exceptions by the caller.
+    enum class Access { Ok, IllegalAddress, IllegalValue };
+
+    explicit SimDevice(WordOrder order = WordOrder::HighFirst, int unitId = 1, QObject* parent = nullptr);
+
+    WordOrder wordOrder() const { return m_order; }
+
+    // Reads succeed anywhere in the map (unused addresses read 0).
+    Access readRegisters(int address, int count, QVector<quint16>* values) const;
+    // Writes are all or nothing: every register must be a parameter, command or
+    // switch register; live values and system information are read-only.
+    Access writeRegisters(int address, const QVector<quint16>& values);
+    static bool isReadable(int address, int count);
+    static bool isWritable(int address, int count);
+
+    // Direct register access for the console, past the write rules. A live
+    // register set this way holds until the next update rewrites it.
+    quint16 peek(int address) const;
+    void poke(int address, quint16 value);
+    quint32 read32(int address) const;
+
+    void setLoad(double load);
+    double load() const { return m_scale.load(); }
+    void setTare(double tare);
+    void clearTare();
+    bool tareHeld() const { return m_scale.tareHeld(); }
+    void setErrorBits(quint32 bits);
+    quint32 errorBits() const { return m_errorBits; }
+    int decimals() const;
+    const ScaleReading& reading() const { return m_scale.reading(); }
+
+    // Live updates on a timer; update() advances by the time since the last one.
+    void start(int periodMs = 100);
+    void stop();
+    void update();
+
+private:
+    void loadFactoryValues(int unitId);
+    void set16(int address, quint16 value);
+    void set32(int address, quint32 value);
+    void setFloat(int address, float value);
+    ScaleConfig scaleConfig() const;
+    void publish(const ScaleReading& reading);
+    void refresh();
+    void applyWrite(int address, int count);
+
+    QVector<quint16> m_registers;
+    WordOrder m_order;
+    ScaleModel m_scale;
+    quint32 m_errorBits = 0;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+};
+
+#endif // R7SIM_SIMDEVICE_H

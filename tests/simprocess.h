@@ -1,0 +1,100 @@
+#ifndef R7_SIMPROCESS_H
+#define R7_SIMPROCESS_H
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A child process that the kernel ends (SIGTERM) when the test process dies,
+// so a test that crashes or is aborted by a sanitizer leaves no simulator or
+// socat behind holding ports, ptys and the test's output pipe.
+class TiedProcess : public QProcess {
+protected:
+    void setupChildProcess() override;
+};
+
+// The device simulator r7sim as a child process of a test. The binary is found
+// through the environment variable R7SIM, which CTest sets.
+//
+//     SimProcess sim({"--tcp", "0", "--dword", "CD-AB"});
+//     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+//     QVERIFY2(sim.command("load 12.5"), qPrintable(sim.lastAnswer()));
+//     ... connect a Modbus client to 127.0.0.1:sim.tcpPort() ...
+//
+// The destructor stops the simulator (SIGTERM, then SIGKILL as a last resort).
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& arguments = { QStringLiteral("--tcp"), QStringLiteral("0") });
+    ~SimProcess();
+
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    static QString binaryPath();
+
+    // Starts r7sim and waits until each transport it was asked for has printed
+    // its "r7sim listening ..." line.
+    bool start(int timeoutMs = 10000);
+    bool isRunning() const;
+    qint64 processId() const;
+    // What went wrong in start(), command() or stop().
+    QString errorString() const { return m_error; }
+
+    QString tcpHost() const { return m_tcpHost; }
+    quint16 tcpPort() const { return m_tcpPort; }
+    QString rtuPath() const { return m_rtuPath; }
+
+    // Sends one console command and waits for its answer line; true when the
+    // answer is "ok ...". The answer itself is in lastAnswer().
+    bool command(const QString& line, int timeoutMs = 5000);
+    QString lastAnswer() const { return m_lastAnswer; }
+
+    // Sends SIGTERM and waits; kills when the simulator does not end in time.
+    // True when it ended by itself with exit code 0.
+    bool stop(int timeoutMs = 5000);
+    // Waits for an exit caused some other way (the quit command, a signal).
+    bool waitForExit(int timeoutMs = 5000);
+    int exitCode() const { return m_process.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
+
+private:
+    bool readLine(QString* line, const QDeadlineTimer& deadline);
+    bool exitedCleanly();
+
+    TiedProcess m_process;
+    QStringList m_arguments;
+    QString m_error;
+    QString m_lastAnswer;
+    QString m_tcpHost;
+    quint16 m_tcpPort = 0;
+    QString m_rtuPath;
+};
+
+// A pair of connected ptys made by socat, the serial line between the
+// simulator and an RTU client. Both links live in a temporary directory.
+class SocatPair {
+public:
+    SocatPair();
+    ~SocatPair();
+
+    SocatPair(const SocatPair&) = delete;
+    SocatPair& operator=(const SocatPair&) = delete;
+
+    static bool isAvailable();
+
+    // Starts socat and waits until both links exist.
+    bool start(int timeoutMs = 5000);
+    QString errorString() const { return m_error; }
+
+    QString first() const;
+    QString second() const;
+
+private:
+    QTemporaryDir m_dir;
+    TiedProcess m_process;
+    QString m_error;
+};
+
+#endif // R7_SIMPROCESS_H
