@@ -201,6 +201,16 @@ void ModbusSetting::on_connectButton_clicked()
         else
             client = new QModbusTcpClient(this);
         setModbusClient(client);
+        // A serial port that fails under the client (adapter pulled, line
+        // gone) keeps raising errors while it stays open; close it so the
+        // link reads as down. Queued: the client is inside its own handler.
+        // A TCP client closes its socket by itself.
+        if (qobject_cast<QModbusRtuSerialMaster *>(client)) {
+            connect(client, &QModbusDevice::errorOccurred, client, [client](QModbusDevice::Error error) {
+                if (error == QModbusDevice::ConnectionError && client->state() == QModbusDevice::ConnectedState)
+                    QMetaObject::invokeMethod(client, &QModbusDevice::disconnectDevice, Qt::QueuedConnection);
+            });
+        }
     }
     QModbusClient *client = modbusClient();
     if (client->state() == QModbusDevice::ConnectedState)

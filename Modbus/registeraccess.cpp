@@ -25,6 +25,16 @@ enum class WaitOutcome { Finished, LinkLost, LinkClosing, BoundPassed };
 // such a change is noticed without turning the wait into a spin.
 constexpr int ClosingRecheckMs = 100;
 
+// A read normally ends by the client's own time-out. The serial client only
+// starts that timer once the request has left the port, so on a dead line
+// (adapter pulled, pty closed) it would never end: bound it ourselves.
+constexpr int ReadBoundMarginMs = 1000;
+
+int readBoundMs(const QModbusClient *client)
+{
+    return client->timeout() * (qMax(0, client->numberOfRetries()) + 1) + ReadBoundMarginMs;
+}
+
 // Runs the event loop until something a request waits for happens. The client
 // and the reply are held in QPointers because slots run inside the wait may
 // destroy the client (Disconnect, window close), and the reply with it.
@@ -95,7 +105,12 @@ ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint1
     if (!reply)
         return ResultNoLink;
 
-    const WaitOutcome outcome = waitForReply(guardedClient, reply, -1, true);
+    const WaitOutcome outcome = waitForReply(guardedClient, reply, readBoundMs(client), true);
+    if (outcome == WaitOutcome::BoundPassed) {
+        qDebug() << "Timeout";
+        releaseReply(reply);
+        return ResultTimeout;
+    }
     if (outcome != WaitOutcome::Finished) {
         releaseReply(reply);
         return ResultNoLink;

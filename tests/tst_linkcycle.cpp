@@ -1,0 +1,333 @@
+#include "Modbus/devicemirror.h"
+#include "Modbus/displayweightthread.h"
+#include "Modbus/linkstate.h"
+#include "Modbus/modbussetting.h"
+#include "Modbus/registeraccess.h"
+#include "main/mainwindow.h"
+
+#include "simprocess.h"
+
+#include <QChartView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QModbusClient>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QXYSeries>
+#include <QtTest>
+
+#include <memory>
+
+// The main window against the simulator over loopback TCP: link-up, the
+// refresh cycle, the communication state and the teardown with requests
+// still outstanding.
+class tst_LinkCycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void linkUpShowsSimulatorWeight();
+    void communicationState();
+    void pagePollSchedule_data();
+    void pagePollSchedule();
+    void comparatorGroupStopsAtFailure();
+    void headerPollFailureSkipsPage();
+    void droppedTcpLinkIsRetried();
+    void teardownWithOutstandingRequests();
+    void closeWhileTickWaits();
+    void deadSerialLine();
+
+private:
+    bool connectWindow();
+    QLabel *label(const char *name) const { return m_window->findChild<QLabel *>(QLatin1String(name)); }
+    // Runs ticks by hand: the worker thread is stopped so that nothing else polls.
+    void manualTicks() { m_window->worker()->stop(); }
+
+    QTemporaryDir m_dir;
+    SimProcess m_sim;
+    MainWindow *m_window = nullptr;
+};
+
+void tst_LinkCycle::initTestCase()
+{
+    qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
+    QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
+}
+
+void tst_LinkCycle::init()
+{
+    for (const char *command : {"fail off", "noreply off", "delay 0", "load 0", "errbits 0"})
+        QVERIFY2(m_sim.command(QLatin1String(command)), qPrintable(m_sim.lastAnswer()));
+    g_mirror = DeviceMirror();
+    g_appTabCode = 6;
+    m_window = new MainWindow;
+    m_window->show();
+}
+
+void tst_LinkCycle::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    QVERIFY(!modbusClient());
+}
+
+bool tst_LinkCycle::connectWindow()
+{
+    ModbusSetting *page = m_window->connectionPage();
+    page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(1);
+    page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(QStringLiteral("127.0.0.1"));
+    page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(QString::number(m_sim.tcpPort()));
+    QSignalSpy linkUp(page, &ModbusSetting::ConnectSuccessfulSignal);
+    QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("connectButton")), Qt::LeftButton);
+    return linkUp.count() == 1 && g_pageIndex == PageMainInterface;
+}
+
+void tst_LinkCycle::linkUpShowsSimulatorWeight()
+{
+    QVERIFY(m_sim.command(QStringLiteral("load 12.34")));
+    QVERIFY(connectWindow());
+    QVERIFY(m_window->findChild<QWidget *>(QStringLiteral("WeightDisplay"))->isVisible());
+    QVERIFY(m_window->worker()->isRunning());
+    // Link-up read the calibration block: the simulator works with two decimals.
+    QCOMPARE(g_mirror.live.decimalPoint, 2u);
+
+    // The simulated load settles within a few ticks of the worker thread.
+    QTRY_COMPARE_WITH_TIMEOUT(label("labelweight_1")->text(), QStringLiteral("12.34 kg"), 15000);
+    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Normal"));
+    QVERIFY(label("label_Mv_1")->text().endsWith(QLatin1String(" mV")));
+
+    auto *view = m_window->findChild<QtCharts::QChartView *>(QStringLiteral("QChartView_Monitor_1"));
+    QVERIFY(view && !view->chart()->series().isEmpty());
+    auto *series = qobject_cast<QtCharts::QXYSeries *>(view->chart()->series().first());
+    const int before = series->count();
+    QTRY_VERIFY_WITH_TIMEOUT(series->count() >= before + 2, 5000);
+    QVERIFY(qAbs(series->points().last().y() - 12.34) < 0.05);
+}
+
+void tst_LinkCycle::communicationState()
+{
+    QVERIFY(connectWindow());
+    manualTicks();
+    m_window->onTick();
+    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Normal"));
+
+    QVERIFY(m_sim.command(QStringLiteral("fail 1 4")));
+    const QStringList expected = {QStringLiteral("Communication-Normal"), QStringLiteral("Communication-Normal"),
+                                  QStringLiteral("Communication-Error")};
+    for (int tick = 0; tick < 3; ++tick) {
+        m_window->onTick();
+        QVERIFY(g_commError);
+        QCOMPARE(m_window->failureCount(), tick + 1);
+        QCOMPARE(label("label_ConnectState")->text(), expected.at(tick));
+    }
+    QVERIFY(label("label_ConnectState")->styleSheet().contains(QLatin1String("red")));
+
+    QVERIFY(m_sim.command(QStringLiteral("fail off")));
+    m_window->onTick(); // the count is reset, the error still shows
+    QVERIFY(!g_commError);
+    QCOMPARE(m_window->failureCount(), 0);
+    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Error"));
+    m_window->onTick();
+    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Normal"));
+    QVERIFY(label("label_ConnectState")->styleSheet().contains(QLatin1String("green")));
+}
+
+void tst_LinkCycle::pagePollSchedule_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("tabCode");
+    QTest::addColumn<bool>("basic");
+    QTest::addColumn<bool>("calibration");
+    QTest::addColumn<bool>("outputs");
+    QTest::addColumn<bool>("network");
+    QTest::addColumn<bool>("system");
+
+    QTest::newRow("main interface") << 0 << 6 << false << false << false << false << false;
+    QTest::newRow("basic config") << 1 << 6 << true << true << false << false << false;
+    QTest::newRow("weight & cal") << 2 << 6 << false << true << false << false << false;
+    QTest::newRow("application inputs") << 3 << 6 << false << false << false << false << false;
+    QTest::newRow("application outputs") << 3 << 7 << false << false << true << false << false;
+    QTest::newRow("application other tab") << 3 << 9 << false << false << false << false << false;
+    QTest::newRow("data-trans") << 4 << 6 << false << false << false << true << false;
+    QTest::newRow("test maintain") << 5 << 6 << false << false << false << false << true;
+}
+
+void tst_LinkCycle::pagePollSchedule()
+{
+    QFETCH(int, page);
+    QFETCH(int, tabCode);
+    QFETCH(bool, basic);
+    QFETCH(bool, calibration);
+    QFETCH(bool, outputs);
+    QFETCH(bool, network);
+    QFETCH(bool, system);
+
+    QVERIFY(connectWindow());
+    manualTicks();
+    m_window->showPage(page);
+    g_appTabCode = tabCode;
+
+    // Marker values in one register of each page's blocks; a tick reads only
+    // the blocks of the page shown.
+    for (const char *command : {"set 101 77", "set 227 4242", "set 367 3", "set 8111 1502", "set 9157 12345"})
+        QVERIFY2(m_sim.command(QLatin1String(command)), qPrintable(m_sim.lastAnswer()));
+    g_mirror.srtBasicCfgTemp[1] = 0;
+    g_mirror.weightCal[11] = 0;
+    g_mirror.application[33] = 0;
+    g_mirror.dataTrans[32] = 0;
+    g_mirror.gsrt_SysInf.voltageCoef = 0;
+    m_window->onTick();
+
+    QCOMPARE(g_mirror.srtBasicCfgTemp[1] == 77u, basic);
+    QCOMPARE(g_mirror.weightCal[11] == 4242u, calibration);
+    QCOMPARE(g_mirror.application[33] == 3u, outputs);
+    QCOMPARE(g_mirror.dataTrans[32] == 1502u, network);
+    QCOMPARE(g_mirror.gsrt_SysInf.voltageCoef == 12345u, system);
+}
+
+void tst_LinkCycle::comparatorGroupStopsAtFailure()
+{
+    QVERIFY(connectWindow());
+    manualTicks();
+    m_window->showPage(PageApplication);
+    g_appTabCode = 8;
+    QVERIFY(m_sim.command(QStringLiteral("set 621 9")));   // COMP7 item 0, block 10
+    QVERIFY(m_sim.command(QStringLiteral("fail 510 2")));  // inside block 9
+    m_window->onTick();
+    QCOMPARE(g_mirror.comparator[1 + 8 * 6], 0u);
+    QCOMPARE(m_window->failureCount(), 0); // the header poll itself succeeded
+
+    QVERIFY(m_sim.command(QStringLiteral("fail off")));
+    m_window->onTick();
+    QCOMPARE(g_mirror.comparator[1 + 8 * 6], 9u);
+}
+
+void tst_LinkCycle::headerPollFailureSkipsPage()
+{
+    QVERIFY(connectWindow());
+    manualTicks();
+    m_window->showPage(PageWeightCal);
+    QVERIFY(m_sim.command(QStringLiteral("set 227 99")));
+    QVERIFY(m_sim.command(QStringLiteral("set 5 1"))); // an error bit
+    QVERIFY(m_sim.command(QStringLiteral("fail 30 4"))); // block 1 fails after block 0 was read
+    const QString weightBefore = label("labelweight_1")->text();
+    QVERIFY(m_sim.command(QStringLiteral("load 5")));
+    QTest::qWait(300);
+    m_window->onTick();
+    QVERIFY(g_commError);
+    QVERIFY(g_mirror.weightCal[11] != 99u);           // page not polled
+    QCOMPARE(g_mirror.live.errorBits, 0u);             // block 2 not read
+    QCOMPARE(label("labelweight_1")->text(), weightBefore); // header not redrawn
+}
+
+void tst_LinkCycle::droppedTcpLinkIsRetried()
+{
+    QVERIFY(connectWindow());
+    manualTicks();
+    QPointer<QModbusClient> client = modbusClient();
+    QVERIFY(m_sim.command(QStringLiteral("drop")));
+    QTRY_VERIFY(client->state() == QModbusDevice::UnconnectedState);
+
+    m_window->onTick(); // notices the drop and starts reconnecting
+    QVERIFY(g_commError);
+    QTRY_COMPARE(client->state(), QModbusDevice::ConnectedState);
+    m_window->onTick();
+    QVERIFY(!g_commError);
+    QCOMPARE(modbusClient(), client.data());
+}
+
+void tst_LinkCycle::teardownWithOutstandingRequests()
+{
+    QVERIFY(connectWindow());
+    manualTicks();
+    QVERIFY(m_sim.command(QStringLiteral("noreply on")));
+
+    // A write whose bound (5 s) outlasts the grace period, and a read, both
+    // waiting when Disconnect is pressed.
+    ResultCode writeResult = ResultOk;
+    ResultCode readResult = ResultOk;
+    bool writeDone = false;
+    bool readDone = false;
+    QTimer::singleShot(0, [&] {
+        Settings request;
+        request.address = 104;
+        request.num = 2;
+        request.responseTime = 5000;
+        writeResult = writeParameter(modbusClient(), 20, request);
+        writeDone = true;
+    });
+    QTimer::singleShot(10, [&] {
+        quint16 words[2];
+        Settings request;
+        request.address = 0;
+        request.num = 2;
+        readResult = readRegisters(modbusClient(), request, words);
+        readDone = true;
+    });
+    QTimer::singleShot(50, [this] {
+        QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")), Qt::LeftButton);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(writeDone && readDone, 4000);
+    QCOMPARE(readResult, ResultNoLink);  // gave up on the closing flag
+    QCOMPARE(writeResult, ResultNoLink); // the client went away under it
+    QTRY_COMPARE(g_pageIndex, int(PageConnection));
+    QVERIFY(!modbusClient());
+    QVERIFY(!g_linkClosing);
+}
+
+void tst_LinkCycle::closeWhileTickWaits()
+{
+    QVERIFY(connectWindow());
+    QVERIFY(m_sim.command(QStringLiteral("noreply on")));
+    // The worker thread keeps ticking; one tick is soon waiting on the device.
+    QTest::qWait(700);
+    QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")), Qt::LeftButton);
+    m_window->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!modbusClient(), 4000);
+    // Deleting the window stops the worker thread before anything else.
+    delete m_window;
+    m_window = nullptr;
+}
+
+void tst_LinkCycle::deadSerialLine()
+{
+    auto pair = std::make_unique<SocatPair>();
+    QVERIFY2(pair->start(), qPrintable(pair->errorString()));
+    SimProcess rtuSim({QStringLiteral("--rtu"), pair->second(), QStringLiteral("--baud"), QStringLiteral("38400"),
+                       QStringLiteral("--parity"), QStringLiteral("none")});
+    QVERIFY2(rtuSim.start(), qPrintable(rtuSim.errorString()));
+
+    ModbusSetting *page = m_window->connectionPage();
+    page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(0);
+    page->findChild<QComboBox *>(QStringLiteral("serialnumcomboBox"))->setEditText(pair->first());
+    page->findChild<QComboBox *>(QStringLiteral("baudCombo"))->setCurrentIndex(3);
+    page->findChild<QComboBox *>(QStringLiteral("dataBitsCombo"))->setCurrentIndex(1);
+    page->findChild<QComboBox *>(QStringLiteral("parityCombo"))->setCurrentIndex(0);
+    QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("connectButton")), Qt::LeftButton);
+    QCOMPARE(g_pageIndex, int(PageMainInterface));
+    QVERIFY(label("label_port")->text().contains(QLatin1String("38400-8-N-1")));
+    manualTicks();
+    m_window->onTick();
+    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Normal"));
+
+    pair.reset(); // the cable is pulled
+    for (int tick = 0; tick < 3; ++tick)
+        m_window->onTick();
+    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Error"));
+    QVERIFY(g_commError);
+    // The failed port is closed rather than left raising errors.
+    QCOMPARE(modbusClient()->state(), QModbusDevice::UnconnectedState);
+
+    QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(g_pageIndex, int(PageConnection), 5000);
+}
+
+QTEST_MAIN(tst_LinkCycle)
+#include "tst_linkcycle.moc"
