@@ -42,3 +42,8 @@ qint64 LineTiming::exchangeNs(int requestBytes, int replyBytes) const
 {
     return std::llround(2.0 * silenceExactNs() + (requestBytes + replyBytes) * characterExactNs());
 }
+
+qint64 LineTiming::replyHoldNs(int requestBytes, int replyBytes) const
+{
+    return std::llround(silenceExactNs() + (requestBytes + replyBytes) * characterExactNs());
+}

@@ -15,6 +15,10 @@
 //
 // The exchange starts with the silence before the request and ends with the
 // last reply character; both ADUs count address, PDU and CRC bytes.
+//
+// A client keeps the silence before its request in real time (its inter-frame
+// delay) even on a pty, so a reply is held for the rest of the exchange only:
+//   hold = request bytes * c + s + reply bytes * c
 class LineTiming {
 public:
     LineTiming(int baud = 9600, int dataBits = 8, bool parity = false, int stopBits = 1);
@@ -23,6 +27,7 @@ public:
     qint64 characterNs() const;
     qint64 silenceNs() const;
     qint64 exchangeNs(int requestBytes, int replyBytes) const;
+    qint64 replyHoldNs(int requestBytes, int replyBytes) const;
 
 private:
     double characterExactNs() const;

@@ -31,6 +31,8 @@ int main(int argc, char* argv[])
     QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, &QCoreApplication::quit);
 
     SimDevice device(options.wordOrder, options.unitId);
+    for (int reg : options.remoteOff)
+        device.poke(reg, 0);
     FaultSettings faults = options.faults;
     RequestHandler handler(&device, &faults);
     handler.setVerbose(options.verbose);
@@ -69,6 +71,7 @@ int main(int argc, char* argv[])
 
     SimConsole console(&device, &faults, timing);
     console.setTcpServer(tcp.get());
+    console.setRequestHandler(&handler);
     QObject::connect(&console, &SimConsole::quitRequested, &app, &QCoreApplication::quit);
     StdinReader input;
     QObject::connect(&input, &StdinReader::lineRead, &console,

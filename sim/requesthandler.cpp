@@ -16,8 +16,15 @@ QModbusExceptionResponse exception(const QModbusRequest& request, QModbusPdu::Ex
 
 QModbusPdu::ExceptionCode toException(SimDevice::Access access)
 {
-    return access == SimDevice::Access::IllegalValue ? QModbusPdu::IllegalDataValue
-                                                     : QModbusPdu::IllegalDataAddress;
+    switch (access) {
+    case SimDevice::Access::IllegalValue:
+        return QModbusPdu::IllegalDataValue;
+    case SimDevice::Access::Locked:
+        return QModbusPdu::IllegalFunction;
+    default:
+        break;
+    }
+    return QModbusPdu::IllegalDataAddress;
 }
 
 } // namespace
@@ -34,7 +41,14 @@ bool RequestHandler::touchesFailAddress(int address, int count) const
     return fail >= 0 && fail >= address && fail < address + count;
 }
 
-QModbusResponse RequestHandler::process(const QModbusRequest& request, QString* what) const
+void RequestHandler::logWrite(int address, const QVector<quint16>& values)
+{
+    ++m_writes.count;
+    m_writes.lastAddress = address;
+    m_writes.lastValues = values;
+}
+
+QModbusResponse RequestHandler::process(const QModbusRequest& request, QString* what)
 {
     // A request whose length does not fit its function code is malformed.
     const int expectedSize = QModbusRequest::calculateDataSize(request);
@@ -46,6 +60,11 @@ QModbusResponse RequestHandler::process(const QModbusRequest& request, QString* 
         return exception(request, QModbusPdu::IllegalFunction);
     }
     if (expectedSize < 0 || request.dataSize() != expectedSize) {
+        if (request.functionCode() != QModbusPdu::ReadHoldingRegisters) {
+            const QByteArray data = request.data();
+            const int address = data.size() >= 2 ? qFromBigEndian<quint16>(data.constData()) : -1;
+            logWrite(address, {});
+        }
         *what = QStringLiteral("malformed function 0x%1")
                     .arg(int(request.functionCode()), 2, 16, QLatin1Char('0'));
         return exception(request, QModbusPdu::IllegalDataValue);
@@ -72,6 +91,7 @@ QModbusResponse RequestHandler::process(const QModbusRequest& request, QString* 
         quint16 value = 0;
         request.decodeData(&address, &value);
         *what = QStringLiteral("write %1 = %2").arg(address).arg(value);
+        logWrite(address, { value });
         if (touchesFailAddress(address, 1))
             return exception(request, m_faults->failCode);
         const SimDevice::Access access = m_device->writeRegisters(address, { value });
@@ -85,13 +105,16 @@ QModbusResponse RequestHandler::process(const QModbusRequest& request, QString* 
         const quint16 count = qFromBigEndian<quint16>(data.constData() + 2);
         const quint8 bytes = quint8(data.at(4));
         *what = QStringLiteral("write %1+%2").arg(address).arg(count);
-        if (count < 1 || count > MaxWriteCount || bytes != count * 2)
+        if (count < 1 || count > MaxWriteCount || bytes != count * 2) {
+            logWrite(address, {});
             return exception(request, QModbusPdu::IllegalDataValue);
-        if (touchesFailAddress(address, count))
-            return exception(request, m_faults->failCode);
+        }
         QVector<quint16> values(count);
         for (int i = 0; i < count; ++i)
             values[i] = qFromBigEndian<quint16>(data.constData() + 5 + 2 * i);
+        logWrite(address, values);
+        if (touchesFailAddress(address, count))
+            return exception(request, m_faults->failCode);
         const SimDevice::Access access = m_device->writeRegisters(address, values);
         if (access != SimDevice::Access::Ok)
             return exception(request, toException(access));

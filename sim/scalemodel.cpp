@@ -14,6 +14,9 @@ constexpr double IntegrationStep = 0.005; // s, small against 1 / NaturalFrequen
 
 // Noise stays below half a division, so a settled load that is a whole number of
 // divisions reads exactly; a load between two steps flickers like a real scale.
+// It is a property of the converter and its filter, sized to the present
+// calibration so a steep or flat characteristic does not change how quiet the
+// display is.
 constexpr double NoiseDivisions = 0.25;
 
 // Common indicator thresholds: overload above full scale plus 9 divisions,
@@ -29,7 +32,12 @@ double power10(int decimals)
 
 qint64 roundToDivision(double raw, qint64 division)
 {
-    return std::llround(raw / double(division)) * division;
+    // Far beyond any 32-bit register, and clear of 64-bit overflow; a curve
+    // set up past the rules may even give no number at all.
+    constexpr double Limit = 1e12;
+    if (!std::isfinite(raw))
+        return 0;
+    return std::llround(std::clamp(raw, -Limit, Limit) / double(division)) * division;
 }
 
 qint32 clampRaw(qint64 raw)
@@ -45,9 +53,13 @@ ScaleModel::ScaleModel(quint32 seed)
 {
 }
 
-void ScaleModel::setLoad(double load)
+void ScaleModel::setLoad(double load, bool atRest)
 {
     m_load = load;
+    if (atRest) {
+        m_position = load;
+        m_velocity = 0.0;
+    }
 }
 
 void ScaleModel::setTare(double tare)
@@ -137,11 +149,19 @@ const ScaleReading& ScaleModel::advance(double seconds, const ScaleConfig& confi
     m_time += std::max(seconds, 0.0);
     settle(seconds, divisionUnits);
 
-    const double noise = (m_noise.generateDouble() * 2.0 - 1.0) * NoiseDivisions * divisionUnits;
-    const double signal = m_position + noise;
+    const double filteredMv = SimHardware::signalMv(m_position);
+    const double mvPerDivision = [&] {
+        const double slope = std::abs(config.curve.slopeAt(filteredMv));
+        return slope > 0.0 ? divisionUnits / slope : 0.0;
+    }();
+    const double noise = (m_noise.generateDouble() * 2.0 - 1.0) * NoiseDivisions * mvPerDivision;
 
     ScaleReading r;
-    const qint64 gross = roundToDivision(signal * config.correction * scale, division);
+    r.filteredMv = filteredMv;
+    r.sensorMv = filteredMv + noise;
+    r.gainMv = r.sensorMv - config.curve.zeroMv;
+
+    const qint64 gross = roundToDivision(config.curve.weightAt(r.sensorMv) * scale, division);
     const qint64 tare = m_tareHeld ? roundToDivision(m_tare * scale, division) : 0;
     r.grossRaw = clampRaw(gross);
     r.tareRaw = clampRaw(tare);
@@ -150,10 +170,6 @@ const ScaleReading& ScaleModel::advance(double seconds, const ScaleConfig& confi
     r.gross = double(r.grossRaw) / scale;
     r.tare = double(r.tareRaw) / scale;
     r.net = double(r.netRaw) / scale;
-
-    const double capacity = config.capacity > 0.0 ? config.capacity : double(config.fullScaleRaw) / scale;
-    r.gainMv = capacity > 0.0 ? signal / capacity * config.sensitivityMvPerV * ExcitationV : 0.0;
-    r.sensorMv = config.zeroSignalMv + r.gainMv;
 
     r.flowRate = flowRate(config, gross);
 

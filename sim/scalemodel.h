@@ -1,6 +1,8 @@
 #ifndef R7SIM_SCALEMODEL_H
 #define R7SIM_SCALEMODEL_H
 
+#include "calibration.h"
+
 #include <QRandomGenerator>
 #include <QtGlobal>
 
@@ -13,10 +15,7 @@ struct ScaleConfig {
     int decimals = 2; // 0..4, raw values are scaled by 10^decimals
     qint64 division = 1; // display step in raw units, at least 1
     qint64 fullScaleRaw = 300000; // scaled by 10^decimals
-    double correction = 1.0; // weight correction coefficient
-    double capacity = 3000.0; // load-cell capacity in the weight unit
-    double sensitivityMvPerV = 2.0; // load-cell output at capacity
-    double zeroSignalMv = 0.0; // signal of the empty scale (dead load)
+    CalCurve curve; // signal to weight, from the device's calibration
     double inputMinMv = -15.0; // input range of the A/D converter
     double inputMaxMv = 15.0;
     int stabRangeDivisions = 1; // allowed spread of a stable reading
@@ -47,24 +46,27 @@ struct ScaleReading {
     double tare = 0.0;
     double net = 0.0;
     double flowRate = 0.0; // weight unit per minute or per hour
-    double sensorMv = 0.0;
+    double sensorMv = 0.0; // as converted, with the converter's noise
+    double filteredMv = 0.0; // without the noise: what a calibration records
     double gainMv = 0.0; // signal above the zero point
     quint16 status = 0;
 };
 
 // The mechanics and electronics of a platform scale, without any Modbus: a load
 // put on the platform makes it swing in (a damped second-order system, like a
-// real platform on its load cells), the A/D reading carries a little noise, and
-// the indicator rounds to the division, judges stability over a time window and
-// derives the flow rate from the change of the gross weight.
+// real platform on its load cells), the load cell turns it into a signal (see
+// SimHardware), the A/D reading carries a little noise, the calibration curve
+// turns the signal into a weight, and the indicator rounds to the division,
+// judges stability over a time window and derives the flow rate from the
+// change of the gross weight.
 class ScaleModel {
 public:
-    static constexpr double ExcitationV = 5.0;
-
     explicit ScaleModel(quint32 seed = 1);
 
-    // Load and tare are in the device's weight unit, whatever that unit is.
-    void setLoad(double load);
+    // Load and tare are in the device's weight unit, whatever that unit is. A
+    // load put down at rest skips the swing (tests want a settled platform
+    // without waiting for it); the stability judgement still sees the jump.
+    void setLoad(double load, bool atRest = false);
     double load() const { return m_load; }
     void setTare(double tare);
     void clearTare();

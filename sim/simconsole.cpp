@@ -70,10 +70,13 @@ const CommandHelp Commands[] = {
     { "drop", "abort all TCP client connections" },
     { "set ADDR VALUE", "store a 16-bit register (-32768..65535), past the write rules" },
     { "get ADDR [COUNT]", "show registers" },
-    { "load VALUE", "put VALUE (weight unit, e.g. kg) on the scale" },
+    { "load VALUE [now]", "put VALUE (weight unit, e.g. kg) on the scale; now: at rest at once" },
     { "tare VALUE | tare off", "hold a tare of VALUE / release it" },
     { "errbits VALUE", "set the 32-bit error word (decimal or 0x hex)" },
     { "timing REQBYTES REPLYBYTES", "line time of one RTU exchange at the serial settings" },
+    { "writes [reset]", "write requests taken in (accepted or refused) since start / reset" },
+    { "lastwrite", "address, count and values of the last write request (none after reset)" },
+    { "cal", "the calibration: zero, points (weight@mV), theory, coefficient" },
     { "status", "live values and faults in one line" },
     { "help", "list the commands" },
     { "quit", "end the simulator" },
@@ -115,6 +118,24 @@ QString SimConsole::status() const
                      : QStringLiteral("%1:%2").arg(m_faults->failAddress).arg(int(m_faults->failCode)))
           << QStringLiteral("delay=%1").arg(m_faults->delayMs)
           << QStringLiteral("noreply=%1").arg(m_faults->noReply ? QLatin1String("on") : QLatin1String("off"));
+    return QStringLiteral("ok ") + parts.join(QLatin1Char(' '));
+}
+
+QString SimConsole::calibration() const
+{
+    const Calibrator& cal = m_device->calibrator();
+    QStringList parts;
+    parts << QStringLiteral("zero=%1").arg(fixed(cal.zeroMv(), 4));
+    for (int i = 0; i < Calibrator::PointCount; ++i) {
+        const Calibrator::Point& p = cal.point(i);
+        parts << QStringLiteral("cp%1=%2").arg(i + 1).arg(p.recorded
+                ? QStringLiteral("%1@%2").arg(fixed(p.weight, m_device->decimals()), fixed(p.signalMv, 4))
+                : QStringLiteral("-"));
+    }
+    parts << QStringLiteral("theory=%1")
+                 .arg(m_device->read32(SimReg::TheoryCal) != 0 ? QLatin1String("on") : QLatin1String("off"))
+          << QStringLiteral("coef=%1").arg(fixed(m_device->read32(SimReg::CorrectCoef) / 100000.0, 5))
+          << QStringLiteral("errbits=%1").arg(hex(m_device->errorBits(), 8));
     return QStringLiteral("ok ") + parts.join(QLatin1Char(' '));
 }
 
@@ -203,10 +224,18 @@ QString SimConsole::execute(const QString& line)
 
     if (command == QLatin1String("load")) {
         double load = 0.0;
-        if (args.size() != 1 || !parseNumber(args.at(0), &load))
-            return QStringLiteral("error usage: load VALUE (weight unit, |VALUE| <= 1000000)");
-        m_device->setLoad(load);
-        return QStringLiteral("ok load %1").arg(load);
+        const bool atRest = args.size() == 2 && args.at(1).toLower() == QLatin1String("now");
+        if (args.isEmpty() || args.size() > 2 || (args.size() == 2 && !atRest)
+            || !parseNumber(args.at(0), &load))
+            return QStringLiteral("error usage: load VALUE [now] (weight unit, |VALUE| <= 1000000)");
+        m_device->setLoad(load, atRest);
+        return QStringLiteral("ok load %1%2").arg(load).arg(atRest ? QStringLiteral(" now") : QString());
+    }
+
+    if (command == QLatin1String("cal")) {
+        if (!args.isEmpty())
+            return QStringLiteral("error usage: cal");
+        return calibration();
     }
 
     if (command == QLatin1String("tare")) {
@@ -240,6 +269,33 @@ QString SimConsole::execute(const QString& line)
             .arg(usecs(m_timing.characterNs()))
             .arg(usecs(m_timing.silenceNs()))
             .arg(usecs(m_timing.exchangeNs(int(request), int(reply))));
+    }
+
+    if (command == QLatin1String("writes")) {
+        if (!m_handler)
+            return QStringLiteral("error writes: no request handler");
+        if (args.size() == 1 && args.at(0) == QLatin1String("reset")) {
+            m_handler->resetWriteLog();
+            return QStringLiteral("ok writes 0");
+        }
+        if (!args.isEmpty())
+            return QStringLiteral("error usage: writes [reset]");
+        return QStringLiteral("ok writes %1").arg(m_handler->writeLog().count);
+    }
+
+    if (command == QLatin1String("lastwrite")) {
+        if (!m_handler)
+            return QStringLiteral("error lastwrite: no request handler");
+        if (!args.isEmpty())
+            return QStringLiteral("error usage: lastwrite");
+        const RequestHandler::WriteLog& log = m_handler->writeLog();
+        if (log.lastAddress < 0)
+            return QStringLiteral("ok lastwrite none");
+        QStringList parts;
+        parts << QString::number(log.lastAddress) << QString::number(log.lastValues.size());
+        for (quint16 v : log.lastValues)
+            parts << QString::number(v);
+        return QStringLiteral("ok lastwrite ") + parts.join(QLatin1Char(' '));
     }
 
     if (command == QLatin1String("status"))

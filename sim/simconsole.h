@@ -8,6 +8,7 @@
 #include <QString>
 
 class QSocketNotifier;
+class RequestHandler;
 class SimDevice;
 class SimTcpServer;
 struct FaultSettings;
@@ -23,6 +24,8 @@ public:
     SimConsole(SimDevice* device, FaultSettings* faults, const LineTiming& timing, QObject* parent = nullptr);
 
     void setTcpServer(SimTcpServer* server) { m_tcp = server; }
+    // Source of the write counter of the writes and lastwrite commands.
+    void setRequestHandler(RequestHandler* handler) { m_handler = handler; }
 
     // Carries out one command line and returns the answer line (no newline).
     QString execute(const QString& line);
@@ -35,11 +38,13 @@ signals:
 
 private:
     QString status() const;
+    QString calibration() const;
 
     SimDevice* m_device;
     FaultSettings* m_faults;
     LineTiming m_timing;
     SimTcpServer* m_tcp = nullptr;
+    RequestHandler* m_handler = nullptr;
 };
 
 // Reads lines from standard input without blocking the event loop. At end of

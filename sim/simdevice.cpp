@@ -37,6 +37,43 @@ bool overlaps(int address, int count, int first, int last)
     return address <= last && address + count - 1 >= first;
 }
 
+// The registers each remote-editing switch guards. Writes there are refused
+// with exception 01 (illegal function) while the switch is 0: the device is in
+// a state that does not allow the function now, the request as such is fine.
+// Exception 04 would tell the master the device has failed, which it has not.
+struct RemoteLock {
+    int switchRegister;
+    int first;
+    int last;
+};
+
+constexpr RemoteLock RemoteLocks[] = {
+    { SimReg::RemoteBasic, SimReg::BasicFirst, SimReg::BasicLast },
+    { SimReg::RemoteCal, SimReg::CalFirst, SimReg::CalLast },
+    { SimReg::RemoteApp, SimReg::AppIoFirst, SimReg::AppIoLast },
+    { SimReg::RemoteApp, SimReg::CompFirst, SimReg::CompLast },
+    { SimReg::RemoteTrans, SimReg::TransFirst, SimReg::TransLast },
+    { SimReg::RemoteSystem, SimReg::ResetFirst, SimReg::ResetLast },
+    { SimReg::RemoteSystem, SimReg::VoltageCoef, SimReg::VoltageCoef + 1 },
+};
+
+// A test weight is one 32-bit value. Half of it would be joined with the other
+// half of the register pair, which reads as the recorded signal: the device
+// refuses such a write instead of calibrating with a made-up weight.
+bool splitsCalibrationPoint(int address, int count)
+{
+    constexpr int first = SimReg::CalPoint1;
+    constexpr int last = SimReg::CalPoint1 + 2 * Calibrator::PointCount - 1;
+    const int end = address + count - 1;
+    return (address >= first && address <= last && (address - first) % 2 == 1)
+        || (end >= first && end <= last && (end - first) % 2 == 0);
+}
+
+qint32 toSignalRegister(double mv)
+{
+    return qint32(std::lround(std::clamp(mv, -200000.0, 200000.0) * 10000.0));
+}
+
 } // namespace
 
 SimDevice::SimDevice(WordOrder order, int unitId, QObject* parent)
@@ -107,8 +144,7 @@ void SimDevice::loadFactoryValues(int unitId)
     set32(Division, 1);
     set32(FullScale, 300000); // 3000.00 kg
     set32(ZeroCapture, 0);
-    set32(ZeroSignal, 1234); // 0.1234 mV dead load
-    set32(CalPoint1, 101234); // 10.1234 mV recorded at 3000.00 kg
+    syncCalibrationRegisters(); // 0.1234 mV dead load, 10.1234 mV at 3000.00 kg
     set32(LcSensitivity, 20000); // 2.0000 mV/V
     set32(LcCapacity, 3000);
     set32(TheoryCal, 0);
@@ -217,12 +253,59 @@ SimDevice::Access SimDevice::readRegisters(int address, int count, QVector<quint
     return Access::Ok;
 }
 
+int SimDevice::remoteSwitchFor(const QString& name)
+{
+    using namespace SimReg;
+    const QString n = name.trimmed().toLower();
+    if (n == QLatin1String("basic"))
+        return RemoteBasic;
+    if (n == QLatin1String("cal"))
+        return RemoteCal;
+    if (n == QLatin1String("app"))
+        return RemoteApp;
+    if (n == QLatin1String("data"))
+        return RemoteTrans;
+    if (n == QLatin1String("system"))
+        return RemoteSystem;
+    return 0;
+}
+
+bool SimDevice::lockedFor(int address, int count, int* switchRegister) const
+{
+    for (const RemoteLock& lock : RemoteLocks) {
+        if (m_registers.at(lock.switchRegister) == 0 && overlaps(address, count, lock.first, lock.last)) {
+            *switchRegister = lock.switchRegister;
+            return true;
+        }
+    }
+    return false;
+}
+
 SimDevice::Access SimDevice::writeRegisters(int address, const QVector<quint16>& values)
 {
-    if (!isWritable(address, values.size()))
+    const int count = values.size();
+    if (!isWritable(address, count))
         return Access::IllegalAddress;
+    int lockSwitch = 0;
+    if (lockedFor(address, count, &lockSwitch)) {
+        // The operator learns why a calibration did nothing from the error word.
+        if (lockSwitch == SimReg::RemoteCal)
+            reportCalibration(CalError::RemoteBan);
+        return Access::Locked;
+    }
+    if (splitsCalibrationPoint(address, count))
+        return Access::IllegalValue;
+
+    const QVector<quint16> before = m_registers.mid(address, count);
     std::copy(values.begin(), values.end(), m_registers.begin() + address);
-    applyWrite(address, values.size());
+    // The zero-capture command knows 0 (nothing to do) and 1 (capture).
+    if (overlaps(address, count, SimReg::ZeroCapture, SimReg::ZeroCapture + 1)
+        && read32(SimReg::ZeroCapture) > 1) {
+        std::copy(before.begin(), before.end(), m_registers.begin() + address);
+        return Access::IllegalValue;
+    }
+    applyCalibrationWrite(address, before);
+    applyWrite(address, count);
     return Access::Ok;
 }
 
@@ -236,7 +319,112 @@ void SimDevice::poke(int address, quint16 value)
     if (!isReadable(address, 1))
         return;
     m_registers[address] = value;
+    if (overlaps(address, 1, SimReg::ZeroSignal, SimReg::ZeroSignal + 1))
+        m_cal.setZeroMv(qint32(read32(SimReg::ZeroSignal)) / 10000.0);
+    for (int i = 0; i < Calibrator::PointCount; ++i) {
+        const int reg = SimReg::CalPoint1 + 2 * i;
+        if (overlaps(address, 1, reg, reg + 1))
+            m_cal.setPointSignal(i, qint32(read32(reg)) / 10000.0);
+    }
     applyWrite(address, 1);
+}
+
+void SimDevice::restore(int first, int last, int address, const QVector<quint16>& before)
+{
+    for (int a = std::max(first, address); a <= std::min(last, address + before.size() - 1); ++a)
+        m_registers[a] = before.at(a - address);
+}
+
+CalCapture SimDevice::capture()
+{
+    // Bring the platform up to this moment first: the last timer tick may be
+    // up to a period old, and a load changed since must not be missed.
+    update();
+    const ScaleConfig config = scaleConfig();
+    CalCapture c;
+    c.signalMv = m_scale.reading().filteredMv;
+    c.stable = m_scale.reading().status & ScaleStatus::Stable;
+    c.inputMinMv = config.inputMinMv;
+    c.inputMaxMv = config.inputMaxMv;
+    return c;
+}
+
+void SimDevice::reportCalibration(quint32 bits)
+{
+    m_errorBits = (m_errorBits & ~quint32(CalError::Mask)) | (bits & CalError::Mask);
+    publish(m_scale.reading());
+}
+
+void SimDevice::syncCalibrationRegisters()
+{
+    set32(SimReg::ZeroSignal, quint32(toSignalRegister(m_cal.zeroMv())));
+    for (int i = 0; i < Calibrator::PointCount; ++i) {
+        const Calibrator::Point& p = m_cal.point(i);
+        set32(SimReg::CalPoint1 + 2 * i, p.recorded ? quint32(toSignalRegister(p.signalMv)) : 0u);
+    }
+}
+
+// The calibration steps a write sets off, in register order. Each step either
+// succeeds or leaves the calibration as it was; the error word's bits 0..12
+// then show the failed steps of this write, or nothing when all succeeded.
+// These are answered as successful writes: the device took the request, and
+// the calibration outcome is what the error word is for.
+//  210      1 captures the present signal as the zero; reads back 0 after.
+//  212-213  key-in zero in 0.0001 mV, signed; must lie in the input range.
+//  214-223  test weight of point k (x 10^d); the register goes on reading
+//           the signal recorded for the point, never the weight.
+//  224-229  load-cell data and theoretical calibration: refused (bit 6) when
+//           theoretical calibration would be on with a sensitivity or
+//           capacity of 0.
+//  230-231  correction coefficient x 100000: 0 is refused (bit 6).
+void SimDevice::applyCalibrationWrite(int address, const QVector<quint16>& before)
+{
+    using namespace SimReg;
+    const int count = before.size();
+    bool stepTaken = false;
+    quint32 failed = 0;
+
+    if (overlaps(address, count, ZeroCapture, ZeroCapture + 1)) {
+        if (read32(ZeroCapture) == 1) {
+            failed |= m_cal.captureZero(capture());
+            stepTaken = true;
+        }
+        set32(ZeroCapture, 0);
+    }
+    if (overlaps(address, count, ZeroSignal, ZeroSignal + 1)) {
+        const ScaleConfig config = scaleConfig();
+        failed |= m_cal.keyInZero(qint32(read32(ZeroSignal)) / 10000.0, config.inputMinMv, config.inputMaxMv);
+        stepTaken = true;
+    }
+    for (int i = 0; i < Calibrator::PointCount; ++i) {
+        const int reg = CalPoint1 + 2 * i;
+        if (!overlaps(address, count, reg, reg + 1))
+            continue;
+        const qint64 weightRaw = qint32(read32(reg));
+        failed |= m_cal.recordPoint(i + 1, weightRaw, qint64(read32(FullScale)), decimals(),
+            std::max<qint64>(read32(Division), 1), capture());
+        stepTaken = true;
+    }
+    if (overlaps(address, count, LcSensitivity, TheoryCal + 1)) {
+        if (read32(TheoryCal) != 0 && (read32(LcSensitivity) == 0 || read32(LcCapacity) == 0)) {
+            restore(LcSensitivity, TheoryCal + 1, address, before);
+            failed |= CalError::WeightError;
+        }
+        stepTaken = true;
+    }
+    if (overlaps(address, count, CorrectCoef, CorrectCoef + 1)) {
+        if (read32(CorrectCoef) == 0) {
+            restore(CorrectCoef, CorrectCoef + 1, address, before);
+            failed |= CalError::WeightError;
+        }
+        stepTaken = true;
+    }
+
+    // Zero and point registers show the calibration, whatever was written.
+    if (overlaps(address, count, ZeroCapture, CalPoint1 + 2 * Calibrator::PointCount - 1))
+        syncCalibrationRegisters();
+    if (stepTaken)
+        reportCalibration(failed);
 }
 
 void SimDevice::applyWrite(int address, int count)
@@ -266,11 +454,11 @@ ScaleConfig SimDevice::scaleConfig() const
     c.decimals = decimals();
     c.division = std::max<qint64>(read32(Division), 1);
     c.fullScaleRaw = read32(FullScale);
+    // A coefficient of 0 can only come from the console; it would blank the
+    // scale, so it counts as no correction.
     const quint32 coef = read32(CorrectCoef);
-    c.correction = coef == 0 ? 1.0 : coef / 100000.0;
-    c.capacity = read32(LcCapacity);
-    c.sensitivityMvPerV = read32(LcSensitivity) / 10000.0;
-    c.zeroSignalMv = qint32(read32(ZeroSignal)) / 10000.0;
+    c.curve = m_cal.curve(read32(TheoryCal) != 0, read32(LcSensitivity) / 10000.0, double(read32(LcCapacity)),
+        coef == 0 ? 1.0 : coef / 100000.0);
     if (!ScaleModel::inputRangeMv(int(read32(InputRange)), &c.inputMinMv, &c.inputMaxMv))
         ScaleModel::inputRangeMv(5, &c.inputMinMv, &c.inputMaxMv);
     c.stabRangeDivisions = int(std::min<quint32>(read32(StabRange), 99));
@@ -323,9 +511,12 @@ void SimDevice::stop()
     m_timer.stop();
 }
 
-void SimDevice::setLoad(double load)
+void SimDevice::setLoad(double load, bool atRest)
 {
-    m_scale.setLoad(load);
+    m_scale.setLoad(load, atRest);
+    // Published at once, so a client reading right after the load command
+    // sees the platform moving, not the stable reading of before.
+    update();
 }
 
 void SimDevice::setTare(double tare)

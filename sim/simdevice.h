@@ -1,6 +1,7 @@
 #ifndef R7SIM_SIMDEVICE_H
 #define R7SIM_SIMDEVICE_H
 
+#include "calibration.h"
 #include "scalemodel.h"
 
 #include <QElapsedTimer>
@@ -21,7 +22,8 @@ public:
     enum class WordOrder { HighFirst, LowFirst };
 
     // Outcome of a register access, mapped to Modbus exceptions by the caller.
-    enum class Access { Ok, IllegalAddress, IllegalValue };
+    // Locked: the remote-editing switch of the register's page is off.
+    enum class Access { Ok, IllegalAddress, IllegalValue, Locked };
 
     explicit SimDevice(WordOrder order = WordOrder::HighFirst, int unitId = 1, QObject* parent = nullptr);
 
@@ -30,18 +32,31 @@ public:
     // Reads succeed anywhere in the map (unused addresses read 0).
     Access readRegisters(int address, int count, QVector<quint16>* values) const;
     // Writes are all or nothing: every register must be a parameter, command or
-    // switch register; live values and system information are read-only.
+    // switch register; live values and system information are read-only. A
+    // page whose remote-editing switch is off refuses writes to all of its
+    // registers (Locked); the switches themselves stay writable. Writes to
+    // the calibration registers carry out the calibration steps (see
+    // applyCalibrationWrite).
     Access writeRegisters(int address, const QVector<quint16>& values);
     static bool isReadable(int address, int count);
     static bool isWritable(int address, int count);
 
-    // Direct register access for the console, past the write rules. A live
-    // register set this way holds until the next update rewrites it.
+    // Direct register access for the console, past the write rules: no remote
+    // lock, no calibration step. A zero or point signal set this way becomes
+    // the calibration's. A live register set this way holds until the next
+    // update rewrites it.
     quint16 peek(int address) const;
     void poke(int address, quint16 value);
     quint32 read32(int address) const;
 
-    void setLoad(double load);
+    // The remote-editing switch register for a page name of --remote-off
+    // (basic, cal, app, data, system); 0 for an unknown name.
+    static int remoteSwitchFor(const QString& name);
+
+    const Calibrator& calibrator() const { return m_cal; }
+
+    // atRest: the platform is at rest on the new load at once.
+    void setLoad(double load, bool atRest = false);
     double load() const { return m_scale.load(); }
     void setTare(double tare);
     void clearTare();
@@ -65,10 +80,17 @@ private:
     void publish(const ScaleReading& reading);
     void refresh();
     void applyWrite(int address, int count);
+    bool lockedFor(int address, int count, int* switchRegister) const;
+    void applyCalibrationWrite(int address, const QVector<quint16>& before);
+    void restore(int first, int last, int address, const QVector<quint16>& before);
+    CalCapture capture();
+    void reportCalibration(quint32 bits);
+    void syncCalibrationRegisters();
 
     QVector<quint16> m_registers;
     WordOrder m_order;
     ScaleModel m_scale;
+    Calibrator m_cal;
     quint32 m_errorBits = 0;
     QTimer m_timer;
     QElapsedTimer m_clock;

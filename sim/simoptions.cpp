@@ -22,7 +22,14 @@ QString description()
                          "Registers 0..10210 read (unused ones as 0); reads beyond answer exception 2.\n"
                          "Writes to parameters, reset commands, the voltage coefficient and the remote\n"
                          "switches are stored; writes to live values, system information or unused\n"
-                         "addresses answer exception 2 (illegal data address) and change nothing.");
+                         "addresses answer exception 2 (illegal data address) and change nothing.\n"
+                         "While a remote-editing switch is 0 (10200 basic 100-129, 10202 cal 200-237,\n"
+                         "10205 app 300-367 and 500-659, 10207 data 8000-8155, 10209 system 8900-8907\n"
+                         "and 9156-9157) writes to its registers answer exception 1 (illegal function);\n"
+                         "a refused calibration write also sets error bit 12.\n"
+                         "Calibration: 210 = 1 captures the zero, 212 keys it in (0.0001 mV), a write\n"
+                         "to 214 + 2(k-1) records point k for the weight written (x 10^d) and reads\n"
+                         "back the signal recorded; outcomes in error bits 0..12.");
 }
 
 bool parseInt(const QString& text, int min, int max, int* value)
@@ -100,11 +107,16 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
         QStringLiteral("Hold every reply MS milliseconds."), QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption noReplyOption(
         QStringLiteral("no-reply"), QStringLiteral("Never answer (until the command noreply off)."));
+    const QCommandLineOption remoteOffOption(QStringLiteral("remote-off"),
+        QStringLiteral("Start with these remote-editing switches off: a comma-separated list of "
+                       "basic, cal, app, data, system (or all)."),
+        QStringLiteral("LIST"));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Log each request to stderr."));
 
     parser.addOptions({ tcpOption, rtuOption, baudOption, dataBitsOption, parityOption, stopBitsOption,
-        lineTimingOption, unitOption, dwordOption, failOption, delayOption, noReplyOption, verboseOption });
+        lineTimingOption, unitOption, dwordOption, failOption, delayOption, noReplyOption, remoteOffOption,
+        verboseOption });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -187,6 +199,22 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
         return false;
     }
     o.faults.noReply = parser.isSet(noReplyOption);
+    for (const QString& list : parser.values(remoteOffOption)) {
+        for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (name.trimmed().toLower() == QLatin1String("all")) {
+                for (const char* page : { "basic", "cal", "app", "data", "system" })
+                    o.remoteOff << SimDevice::remoteSwitchFor(QLatin1String(page));
+                continue;
+            }
+            const int reg = SimDevice::remoteSwitchFor(name);
+            if (reg == 0) {
+                *error = QStringLiteral("--remote-off expects basic, cal, app, data, system or all, got '%1'")
+                             .arg(name);
+                return false;
+            }
+            o.remoteOff << reg;
+        }
+    }
     o.verbose = parser.isSet(verboseOption);
 
     *options = o;

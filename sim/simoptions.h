@@ -19,6 +19,7 @@ struct SimOptions {
     int unitId = 1;
     SimDevice::WordOrder wordOrder = SimDevice::WordOrder::HighFirst;
     FaultSettings faults;
+    QVector<int> remoteOff; // switch registers to turn off at start
     bool verbose = false;
 };
 

@@ -18,9 +18,10 @@ constexpr int MbapHeaderSize = 7; // transaction, protocol, length, unit
 constexpr int MinMbapLength = 2;
 constexpr int MaxMbapLength = 254;
 
+// Timers count whole milliseconds; the nearest one keeps the error unbiased.
 int holdMs(qint64 ns)
 {
-    return int(std::ceil(double(ns) / 1e6));
+    return int(std::llround(double(ns) / 1e6));
 }
 
 quint16 crc16(const QByteArray& data)
@@ -233,7 +234,7 @@ QModbusResponse SimRtuServer::processRequest(const QModbusPdu& request)
         // address + PDU + CRC on each side
         const int requestBytes = 1 + request.size() + 2;
         const int replyBytes = 1 + outcome.response.size() + 2;
-        holdNs += m_timing.exchangeNs(requestBytes, replyBytes);
+        holdNs += m_timing.replyHoldNs(requestBytes, replyBytes);
     }
     if (holdNs <= 0 || !m_port)
         return outcome.response;

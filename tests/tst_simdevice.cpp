@@ -153,6 +153,50 @@ constexpr quint16 StableBit = 1u << 0;
 constexpr quint16 ZeroBit = 1u << 1;
 constexpr quint16 NetBit = 1u << 9;
 
+// A 32-bit value as its two registers in the given word order.
+QVector<quint16> pair32(qint64 value, bool highWordFirst)
+{
+    const quint32 v = quint32(value);
+    const quint16 high = quint16(v >> 16);
+    const quint16 low = quint16(v & 0xFFFF);
+    return highWordFirst ? QVector<quint16> { high, low } : QVector<quint16> { low, high };
+}
+
+// Reads of the live block that the calibration tests repeat.
+struct Live {
+    Probe* probe;
+    bool hf;
+
+    bool stable() const
+    {
+        const Result r = probe->read(4, 1);
+        return r.ok() && (r.values.at(0) & StableBit);
+    }
+    // Long enough for any settling the tests cause; a tick is 100 ms.
+    bool waitStable() const
+    {
+        return QTest::qWaitFor([this] { return stable(); }, 10000);
+    }
+    qint32 weight() const { return read32(0); }
+    // The error word travels in the opposite word order of the rest.
+    quint32 errorBits() const
+    {
+        const Result r = probe->read(5, 2);
+        return r.ok() ? join(r.values, 0, !hf) : 0xFFFFFFFFu;
+    }
+    qint32 read32(int address) const
+    {
+        const Result r = probe->read(address, 2);
+        return r.ok() ? qint32(join(r.values, 0, hf)) : qint32(0x80000000);
+    }
+    Result write32(int address, qint64 value) const { return probe->write(address, pair32(value, hf)); }
+};
+
+// The calibration as the registers show it: capture command, zero, points,
+// load-cell data, theory switch and coefficient.
+constexpr int CalStateFirst = 210;
+constexpr int CalStateCount = 22; // 210..231
+
 } // namespace
 
 class tst_SimDevice : public QObject {
@@ -188,6 +232,23 @@ private slots:
     void noReplyTimesOut();
     void delayHoldsReplies();
     void dropClosesConnections();
+
+    void calibrationMakesTheWeightFollowTheLoad_data();
+    void calibrationMakesTheWeightFollowTheLoad();
+    void calibrationErrorsSetTheirBit_data();
+    void calibrationErrorsSetTheirBit();
+    void malformedCalibrationWritesAreRefused_data();
+    void malformedCalibrationWritesAreRefused();
+    void keyInZeroIsStoredAndUsed_data();
+    void keyInZeroIsStoredAndUsed();
+    void theoreticalCalibrationAndCorrection_data();
+    void theoreticalCalibrationAndCorrection();
+    void remoteSwitchOffRefusesItsPage_data();
+    void remoteSwitchOffRefusesItsPage();
+    void remoteOffRejectsUnknownPages();
+    void analogValuesKeepTheirSixteenBits_data();
+    void analogValuesKeepTheirSixteenBits();
+    void writesCounterCountsWriteRequests();
 
     void rtuOverPtyPair_data();
     void rtuOverPtyPair();
@@ -229,6 +290,17 @@ void tst_SimDevice::factoryValues_data()
         QTest::newRow(o + " correct coef") << dword << 230 << pair(0x0001, 0x86A0);
         QTest::newRow(o + " sample window 1 s") << dword << 232 << pair(0, 1000);
         QTest::newRow(o + " LC 2 mV/V") << dword << 224 << pair(0, 20000);
+        // Factory calibration: 0.1234 mV zero, point 1 recorded at 10.1234 mV, the rest empty.
+        QTest::newRow(o + " zero signal") << dword << 212 << pair(0, 1234);
+        QTest::newRow(o + " point 1 signal") << dword << 214 << pair(0x0001, 0x8B72);
+        QTest::newRow(o + " points 2 to 5 empty") << dword << 216 << QVector<quint16>(8, 0);
+        QTest::newRow(o + " theory off") << dword << 228 << pair(0, 0);
+        QTest::newRow(o + " input 1 ZERO, low, 20 ms")
+            << dword << 302 << pair(0, 1) + pair(0, 0) + pair(0, 20);
+        QTest::newRow(o + " output 3 STABLE, high") << dword << 340 << pair(0, 9) + pair(0, 1);
+        // COMP1 "W>=CV1" at 1000.00 kg, ON COND "Stable".
+        QTest::newRow(o + " COMP1") << dword << 500
+                                    << pair(0, 4) + pair(0x0001, 0x86A0) + pair(0, 0) + pair(0, 1);
         QTest::newRow(o + " voltage coef 1.0000") << dword << 9156 << pair(0, 10000);
         // Version and date are high word first whatever the word order.
         QTest::newRow(o + " software version") << dword << 10000 << QVector<quint16> { 0, 10206 };
@@ -246,6 +318,12 @@ void tst_SimDevice::factoryValues_data()
     QTest::newRow("BT MAC") << QStringLiteral("AB-CD") << 10112
                             << QVector<quint16> { 0x02, 0x52, 0x37, 0x00, 0x20, 0x01 };
     QTest::newRow("COM0 id 1, 9600") << QStringLiteral("AB-CD") << 8000 << QVector<quint16> { 1, 3 };
+    QTest::newRow("COM0 RTU 8-N-1, 10 ms gap")
+        << QStringLiteral("AB-CD") << 8002 << QVector<quint16> { 0, 0, 0, 10 };
+    QTest::newRow("NetCOM TCP, IP, dest IP, port") << QStringLiteral(
+        "AB-CD") << 8100 << QVector<quint16> { 0, 0, 10, 192, 168, 1, 100, 192, 168, 1, 200, 502 };
+    QTest::newRow("analog 4-20 mA on the weight")
+        << QStringLiteral("AB-CD") << 8150 << QVector<quint16> { 0, 4000, 4000, 20000, 22000, 0 };
 }
 
 void tst_SimDevice::factoryValues()
@@ -740,6 +818,475 @@ void tst_SimDevice::dropClosesConnections()
     QVERIFY2(r.ok(), qPrintable(describe(r)));
 }
 
+void tst_SimDevice::calibrationMakesTheWeightFollowTheLoad_data()
+{
+    QTest::addColumn<QString>("dword");
+    QTest::addColumn<int>("load1");
+    QTest::addColumn<int>("weight1"); // raw, 2 decimals
+    QTest::addColumn<int>("load2");
+    QTest::addColumn<int>("weight2");
+    QTest::addColumn<int>("checkLoad");
+    QTest::addColumn<int>("expected");
+
+    // Loads in kg on the simulated cell (0.1234 mV dead load, 10 mV at 3000 kg).
+    QTest::newRow("true weights, between the points")
+        << QStringLiteral("AB-CD") << 100 << 10000 << 200 << 20000 << 150 << 15000;
+    // Test weights that are not the loads: the characteristic bends at point 1.
+    QTest::newRow("bent, first segment")
+        << QStringLiteral("CD-AB") << 100 << 5000 << 200 << 15000 << 50 << 2500;
+    QTest::newRow("bent, second segment")
+        << QStringLiteral("AB-CD") << 100 << 5000 << 200 << 15000 << 150 << 10000;
+    QTest::newRow("bent, beyond the last point")
+        << QStringLiteral("CD-AB") << 100 << 5000 << 200 << 15000 << 300 << 25000;
+}
+
+void tst_SimDevice::calibrationMakesTheWeightFollowTheLoad()
+{
+    QFETCH(QString, dword);
+    QFETCH(int, load1);
+    QFETCH(int, weight1);
+    QFETCH(int, load2);
+    QFETCH(int, weight2);
+    QFETCH(int, checkLoad);
+    QFETCH(int, expected);
+
+    SimProcess sim({ QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--dword"), dword });
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+    const Live live { &probe, highFirst(dword) };
+
+    // A short stability time keeps the captures quick; a wrong keyed-in zero
+    // (5 mV) makes sure the result comes from this calibration.
+    QVERIFY(live.write32(116, 100).ok());
+    QVERIFY(live.write32(212, 50000).ok());
+    QCOMPARE(live.read32(212), 50000);
+
+    QVERIFY2(sim.command(QStringLiteral("load 0 now")), qPrintable(sim.lastAnswer()));
+    QVERIFY(live.waitStable());
+    const Result zero = live.write32(210, 1);
+    QVERIFY2(zero.ok(), qPrintable(describe(zero)));
+    QCOMPARE(live.errorBits(), 0u);
+    QCOMPARE(live.read32(210), 0); // the command clears itself
+    QCOMPARE(live.read32(212), 1234); // the dead load, 0.1234 mV
+    QCOMPARE(live.weight(), 0);
+
+    // A point's register reads back the signal recorded for it.
+    auto signalOf = [](int load) { return qRound((0.1234 + load / 300.0) * 10000.0); };
+    QVERIFY2(sim.command(QStringLiteral("load %1 now").arg(load1)), qPrintable(sim.lastAnswer()));
+    QVERIFY(live.waitStable());
+    QVERIFY(live.write32(214, weight1).ok());
+    QCOMPARE(live.errorBits(), 0u);
+    QCOMPARE(live.read32(214), signalOf(load1));
+    // Point 1 began a new series: the factory's later points are gone.
+    QCOMPARE(live.read32(216), 0);
+
+    QVERIFY2(sim.command(QStringLiteral("load %1 now").arg(load2)), qPrintable(sim.lastAnswer()));
+    QVERIFY(live.waitStable());
+    QVERIFY(live.write32(216, weight2).ok());
+    QCOMPARE(live.errorBits(), 0u);
+    QCOMPARE(live.read32(216), signalOf(load2));
+    QCOMPARE(live.read32(218), 0);
+
+    QVERIFY2(sim.command(QStringLiteral("load %1 now").arg(checkLoad)), qPrintable(sim.lastAnswer()));
+    QVERIFY(live.waitStable());
+    const qint32 shown = live.weight();
+    QVERIFY2(qAbs(shown - expected) <= 1, qPrintable(QStringLiteral("weight %1").arg(shown)));
+    const Result gross = probe.read(28, 2);
+    QVERIFY2(gross.ok(), qPrintable(describe(gross)));
+    QVERIFY(qAbs(joinFloat(gross.values, 0, live.hf) - expected / 100.0f) <= 0.011f);
+}
+
+void tst_SimDevice::calibrationErrorsSetTheirBit_data()
+{
+    QTest::addColumn<QStringList>("setup"); // console commands
+    QTest::addColumn<bool>("settled"); // wait for a stable reading first
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("bit");
+
+    const QString unipolar5 = QStringLiteral("set 129 0"); // input range 0..5 mV
+    const QStringList shaking { QStringLiteral("set 117 5000"), QStringLiteral("load 100 now") };
+    // Factory: 3000.00 kg full scale, point 1 recorded at 3000.00 kg, no point 2.
+    QTest::newRow("zero not stable") << shaking << false << 210 << 1 << 0;
+    QTest::newRow("zero above the input range")
+        << QStringList { unipolar5, QStringLiteral("load 2000 now") } << true << 210 << 1 << 1;
+    QTest::newRow("zero below the input range")
+        << QStringList { unipolar5, QStringLiteral("load -100 now") } << true << 210 << 1 << 2;
+    QTest::newRow("keyed-in zero above the input range") << QStringList() << true << 212 << 200000 << 1;
+    QTest::newRow("point not stable") << shaking << false << 214 << 10000 << 3;
+    QTest::newRow("point above the input range")
+        << QStringList { unipolar5, QStringLiteral("load 2000 now") } << true << 214 << 200000 << 4;
+    QTest::newRow("point below the input range")
+        << QStringList { unipolar5, QStringLiteral("load -100 now") } << true << 214 << 10000 << 5;
+    QTest::newRow("no load on the platform") << QStringList() << true << 214 << 10000 << 6;
+    QTest::newRow("negative weight") << QStringList { QStringLiteral("load 100 now") } << true << 214
+                                     << -10000 << 6;
+    // Full scale raised to 6000.00 kg so that only the falling signal is wrong.
+    QTest::newRow("signal below the previous point") << QStringList { QStringLiteral("set 206 9"),
+        QStringLiteral("set 207 10176"), QStringLiteral("load 2000 now") }
+                                                     << true << 216 << 400000 << 6;
+    QTest::newRow("theory on without sensitivity")
+        << QStringList { QStringLiteral("set 224 0"), QStringLiteral("set 225 0") } << true << 228 << 1 << 6;
+    QTest::newRow("correction of 0") << QStringList() << true << 230 << 0 << 6;
+    QTest::newRow("weight 0") << QStringList { QStringLiteral("load 100 now") } << true << 214 << 0 << 7;
+    QTest::newRow("over full scale") << QStringList { QStringLiteral("load 100 now") } << true << 214
+                                     << 300001 << 8;
+    // 1 g of load for 3000 kg in 0.01 kg steps: far below a converter count per step.
+    QTest::newRow("over resolution") << QStringList { QStringLiteral("load 0.001 now") } << true << 214
+                                     << 300000 << 9;
+    QTest::newRow("point 3 before point 2")
+        << QStringList { QStringLiteral("load 100 now") } << true << 218 << 10000 << 10;
+    QTest::newRow("remote editing off")
+        << QStringList { QStringLiteral("set 10202 0"), QStringLiteral("load 100 now") } << true << 214
+        << 10000 << 12;
+}
+
+void tst_SimDevice::calibrationErrorsSetTheirBit()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(bool, settled);
+    QFETCH(int, address);
+    QFETCH(int, value);
+    QFETCH(int, bit);
+
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+    const Live live { &probe, true };
+
+    // Bits above 12 belong to zero and tare operations: calibration leaves them.
+    const quint32 otherBits = 0x00010000;
+    QVERIFY2(sim.command(QStringLiteral("errbits 0x00010000")), qPrintable(sim.lastAnswer()));
+    QVERIFY2(sim.command(QStringLiteral("set 117 100")), qPrintable(sim.lastAnswer()));
+    for (const QString& line : setup)
+        QVERIFY2(sim.command(line), qPrintable(line + QStringLiteral(": ") + sim.lastAnswer()));
+    if (settled)
+        QVERIFY(live.waitStable());
+
+    const Result before = probe.read(CalStateFirst, CalStateCount);
+    QVERIFY2(before.ok(), qPrintable(describe(before)));
+    const Result written = live.write32(address, value);
+    if (bit == 12) {
+        QCOMPARE(written.error, QModbusDevice::ProtocolError);
+        QCOMPARE(written.exception, int(QModbusPdu::IllegalFunction));
+    } else {
+        // The device took the request; the outcome is in the error word.
+        QVERIFY2(written.ok(), qPrintable(describe(written)));
+    }
+    QCOMPARE(live.errorBits(), (1u << bit) | otherBits);
+    // A failed step leaves the calibration as it was.
+    const Result after = probe.read(CalStateFirst, CalStateCount);
+    QVERIFY2(after.ok(), qPrintable(describe(after)));
+    QCOMPARE(after.values, before.values);
+
+    // The next successful step clears the calibration bits.
+    for (const QString& line : { QStringLiteral("set 10202 1"), QStringLiteral("set 129 5"),
+             QStringLiteral("set 117 100"), QStringLiteral("load 0 now") })
+        QVERIFY2(sim.command(line), qPrintable(sim.lastAnswer()));
+    QVERIFY(live.waitStable());
+    QVERIFY(live.write32(210, 1).ok());
+    QCOMPARE(live.errorBits(), otherBits);
+}
+
+void tst_SimDevice::malformedCalibrationWritesAreRefused_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QVector<quint16>>("values");
+
+    QTest::newRow("high half of point 1") << 214 << QVector<quint16> { 0 };
+    QTest::newRow("low half of point 2") << 217 << QVector<quint16> { 100 };
+    QTest::newRow("key-in zero running into half of point 1") << 212 << QVector<quint16> { 0, 1234, 0 };
+    QTest::newRow("zero capture with 2") << 210 << QVector<quint16> { 0, 2 };
+}
+
+void tst_SimDevice::malformedCalibrationWritesAreRefused()
+{
+    QFETCH(int, address);
+    QFETCH(QVector<quint16>, values);
+
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+
+    const Result before = probe.read(CalStateFirst, CalStateCount);
+    QVERIFY2(before.ok(), qPrintable(describe(before)));
+    const Result written = probe.write(address, values);
+    QCOMPARE(written.error, QModbusDevice::ProtocolError);
+    QCOMPARE(written.exception, int(QModbusPdu::IllegalDataValue));
+    const Result after = probe.read(CalStateFirst, CalStateCount);
+    QVERIFY2(after.ok(), qPrintable(describe(after)));
+    QCOMPARE(after.values, before.values);
+}
+
+void tst_SimDevice::keyInZeroIsStoredAndUsed_data()
+{
+    QTest::addColumn<QString>("dword");
+    QTest::addColumn<int>("zero"); // 0.0001 mV
+    QTest::addColumn<int>("load");
+    QTest::addColumn<int>("expected");
+
+    // 10 mV per 3000 kg: every 0.3 mV of zero shift moves the weight by 90 kg,
+    // while the span stays (point 1 moves with the zero).
+    QTest::newRow("zero 0.3 mV higher") << QStringLiteral("AB-CD") << 4234 << 190 << 10000;
+    QTest::newRow("zero 2.8 mV lower, negative") << QStringLiteral("CD-AB") << -26766 << 0 << 84000;
+}
+
+void tst_SimDevice::keyInZeroIsStoredAndUsed()
+{
+    QFETCH(QString, dword);
+    QFETCH(int, zero);
+    QFETCH(int, load);
+    QFETCH(int, expected);
+
+    SimProcess sim({ QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--dword"), dword });
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+    const Live live { &probe, highFirst(dword) };
+    QVERIFY(live.write32(116, 100).ok());
+
+    const Result written = live.write32(212, zero);
+    QVERIFY2(written.ok(), qPrintable(describe(written)));
+    QCOMPARE(live.errorBits(), 0u);
+    QCOMPARE(live.read32(212), zero);
+    QCOMPARE(live.read32(214), 101234 + (zero - 1234));
+
+    QVERIFY2(sim.command(QStringLiteral("load %1 now").arg(load)), qPrintable(sim.lastAnswer()));
+    QVERIFY(live.waitStable());
+    const qint32 shown = live.weight();
+    QVERIFY2(qAbs(shown - expected) <= 1, qPrintable(QStringLiteral("weight %1").arg(shown)));
+}
+
+void tst_SimDevice::theoreticalCalibrationAndCorrection_data()
+{
+    QTest::addColumn<int>("sensitivity"); // 0.0001 mV/V
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<int>("theory");
+    QTest::addColumn<int>("coefficient"); // 0.00001
+    QTest::addColumn<int>("expected"); // at 100 kg of load, raw
+
+    // The simulated cell gives 2 mV/V at 3000 kg.
+    QTest::newRow("data of the cell") << 20000 << 3000 << 1 << 100000 << 10000;
+    QTest::newRow("half the sensitivity reads double") << 10000 << 3000 << 1 << 100000 << 20000;
+    QTest::newRow("double the capacity reads double") << 20000 << 6000 << 1 << 100000 << 20000;
+    QTest::newRow("theory off: the points rule") << 10000 << 3000 << 0 << 100000 << 10000;
+    QTest::newRow("correction 1.5 on the points") << 10000 << 3000 << 0 << 150000 << 15000;
+    QTest::newRow("correction 0.5 on the theory") << 10000 << 3000 << 1 << 50000 << 10000;
+}
+
+void tst_SimDevice::theoreticalCalibrationAndCorrection()
+{
+    QFETCH(int, sensitivity);
+    QFETCH(int, capacity);
+    QFETCH(int, theory);
+    QFETCH(int, coefficient);
+    QFETCH(int, expected);
+
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+    const Live live { &probe, true };
+    QVERIFY(live.write32(116, 100).ok());
+
+    for (const auto& [address, value] : { qMakePair(224, sensitivity), qMakePair(226, capacity),
+             qMakePair(228, theory), qMakePair(230, coefficient) }) {
+        const Result written = live.write32(address, value);
+        QVERIFY2(written.ok(), qPrintable(describe(written)));
+        QCOMPARE(live.read32(address), value);
+    }
+    QCOMPARE(live.errorBits(), 0u);
+
+    QVERIFY2(sim.command(QStringLiteral("load 100 now")), qPrintable(sim.lastAnswer()));
+    QVERIFY(live.waitStable());
+    const qint32 shown = live.weight();
+    QVERIFY2(qAbs(shown - expected) <= 1, qPrintable(QStringLiteral("weight %1").arg(shown)));
+}
+
+void tst_SimDevice::remoteSwitchOffRefusesItsPage_data()
+{
+    QTest::addColumn<QString>("page"); // name for --remote-off
+    QTest::addColumn<int>("switchRegister");
+    QTest::addColumn<bool>("byFlag"); // else by the set command
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QVector<quint16>>("values");
+    QTest::addColumn<int>("elsewhere"); // a register of another page, written by one 16-bit write
+
+    QTest::newRow("basic, first") << QStringLiteral("basic") << 10200 << true << 100
+                                  << QVector<quint16> { 0, 5 } << 8005;
+    QTest::newRow("basic, last") << QStringLiteral("basic") << 10200 << false << 128
+                                 << QVector<quint16> { 0, 3 } << 8005;
+    QTest::newRow("cal, first") << QStringLiteral("cal") << 10202 << true << 200 << QVector<quint16> { 0, 2 }
+                                << 8005;
+    QTest::newRow("cal, last") << QStringLiteral("cal") << 10202 << false << 236 << QVector<quint16> { 0, 0 }
+                               << 8005;
+    QTest::newRow("app, inputs") << QStringLiteral("app") << 10205 << true << 302 << QVector<quint16> { 0, 8 }
+                                 << 8005;
+    QTest::newRow("app, last output")
+        << QStringLiteral("app") << 10205 << false << 366 << QVector<quint16> { 0, 0 } << 8005;
+    QTest::newRow("app, comparator") << QStringLiteral("app") << 10205 << true << 500
+                                     << QVector<quint16> { 0, 6 } << 8005;
+    QTest::newRow("app, last comparator register")
+        << QStringLiteral("app") << 10205 << false << 659 << QVector<quint16> { 42 } << 8005;
+    QTest::newRow("data, first") << QStringLiteral("data") << 10207 << true << 8000 << QVector<quint16> { 17 }
+                                 << 101;
+    QTest::newRow("data, analog") << QStringLiteral("data") << 10207 << false << 8152
+                                  << QVector<quint16> { 64036 } << 101;
+    QTest::newRow("data, last") << QStringLiteral("data") << 10207 << true << 8155 << QVector<quint16> { 3 }
+                                << 101;
+    QTest::newRow("system, reset") << QStringLiteral("system") << 10209 << true << 8900
+                                   << QVector<quint16> { 1 } << 8005;
+    QTest::newRow("system, last reset")
+        << QStringLiteral("system") << 10209 << false << 8907 << QVector<quint16> { 1 } << 8005;
+    QTest::newRow("system, voltage coef")
+        << QStringLiteral("system") << 10209 << true << 9156 << QVector<quint16> { 0, 12345 } << 8005;
+    // One register of a locked page is enough to refuse the whole request.
+    QTest::newRow("data, running over the end")
+        << QStringLiteral("data") << 10207 << false << 8150 << QVector<quint16> { 2, 1, 2, 3, 4, 1 } << 101;
+}
+
+void tst_SimDevice::remoteSwitchOffRefusesItsPage()
+{
+    QFETCH(QString, page);
+    QFETCH(int, switchRegister);
+    QFETCH(bool, byFlag);
+    QFETCH(int, address);
+    QFETCH(QVector<quint16>, values);
+    QFETCH(int, elsewhere);
+
+    QStringList args { QStringLiteral("--tcp"), QStringLiteral("0") };
+    if (byFlag)
+        args << QStringLiteral("--remote-off") << page;
+    SimProcess sim(args);
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    if (!byFlag)
+        QVERIFY2(sim.command(QStringLiteral("set %1 0").arg(switchRegister)), qPrintable(sim.lastAnswer()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+
+    const Result switches = probe.read(10200, 10);
+    QVERIFY2(switches.ok(), qPrintable(describe(switches)));
+    for (int sw : { 10200, 10202, 10205, 10207, 10209 })
+        QCOMPARE(switches.values.at(sw - 10200), quint16(sw == switchRegister ? 0 : 1));
+
+    const Result before = probe.read(address, values.size());
+    QVERIFY2(before.ok(), qPrintable(describe(before)));
+    QVERIFY2(before.values != values, "pick values that differ from the factory ones");
+
+    const Result refused = probe.write(address, values);
+    QCOMPARE(refused.error, QModbusDevice::ProtocolError);
+    QCOMPARE(refused.exception, int(QModbusPdu::IllegalFunction));
+    const Result unchanged = probe.read(address, values.size());
+    QVERIFY2(unchanged.ok(), qPrintable(describe(unchanged)));
+    QCOMPARE(unchanged.values, before.values);
+
+    // Other pages stay open.
+    const Result other = probe.write(elsewhere, { 7 });
+    QVERIFY2(other.ok(), qPrintable(describe(other)));
+
+    // The switch itself stays writable; on again, the write lands.
+    const Result on = probe.write(switchRegister, { 1 });
+    QVERIFY2(on.ok(), qPrintable(describe(on)));
+    const Result accepted = probe.write(address, values);
+    QVERIFY2(accepted.ok(), qPrintable(describe(accepted)));
+    const Result after = probe.read(address, values.size());
+    QVERIFY2(after.ok(), qPrintable(describe(after)));
+    QCOMPARE(after.values, values);
+}
+
+void tst_SimDevice::remoteOffRejectsUnknownPages()
+{
+    SimProcess bad({ QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--remote-off"),
+        QStringLiteral("cal,kitchen") });
+    QVERIFY2(!bad.start(), "an unknown page name must stop the simulator");
+    QCOMPARE(bad.exitCode(), 2);
+
+    SimProcess all({ QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--remote-off"),
+        QStringLiteral("all") });
+    QVERIFY2(all.start(), qPrintable(all.errorString()));
+    QVERIFY2(all.command(QStringLiteral("get 10200 10")), qPrintable(all.lastAnswer()));
+    QCOMPARE(all.lastAnswer(), QStringLiteral("ok 0 0 0 0 0 0 0 0 0 0"));
+}
+
+void tst_SimDevice::analogValuesKeepTheirSixteenBits_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("milli"); // mA or V times 1000, signed
+
+    QTest::newRow("min out -1.500") << 8151 << -1500;
+    QTest::newRow("zero out -5.000") << 8152 << -5000;
+    QTest::newRow("F.S. out 24.000") << 8153 << 24000;
+    QTest::newRow("max out -32.768") << 8154 << -32768;
+    QTest::newRow("max out 32.767") << 8154 << 32767;
+}
+
+void tst_SimDevice::analogValuesKeepTheirSixteenBits()
+{
+    QFETCH(int, address);
+    QFETCH(int, milli);
+
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+
+    // Two's complement: -1500 travels as 64036 and comes back as 64036.
+    const quint16 raw = quint16(qint16(milli));
+    const Result written = probe.write(address, { raw });
+    QVERIFY2(written.ok(), qPrintable(describe(written)));
+    const Result back = probe.read(address, 1);
+    QVERIFY2(back.ok(), qPrintable(describe(back)));
+    QCOMPARE(back.values, QVector<quint16> { raw });
+    QCOMPARE(int(qint16(back.values.at(0))), milli);
+    // The neighbours keep their values.
+    const Result block = probe.read(8150, 6);
+    QVERIFY2(block.ok(), qPrintable(describe(block)));
+    QVector<quint16> expected { 0, 4000, 4000, 20000, 22000, 0 };
+    expected[address - 8150] = raw;
+    QCOMPARE(block.values, expected);
+}
+
+void tst_SimDevice::writesCounterCountsWriteRequests()
+{
+    SimProcess sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    TcpProbe probe(sim.tcpPort());
+    QVERIFY(probe.connectDevice());
+
+    auto answer = [&sim](const QString& line) {
+        return sim.command(line) ? sim.lastAnswer() : QStringLiteral("failed: ") + sim.lastAnswer();
+    };
+    QCOMPARE(answer(QStringLiteral("writes")), QStringLiteral("ok writes 0"));
+    QCOMPARE(answer(QStringLiteral("lastwrite")), QStringLiteral("ok lastwrite none"));
+
+    QVERIFY(probe.read(0, 42).ok()); // reads do not count
+    QCOMPARE(answer(QStringLiteral("writes")), QStringLiteral("ok writes 0"));
+
+    QVERIFY(probe.write(8000, { 17 }).ok()); // function 06
+    QCOMPARE(answer(QStringLiteral("writes")), QStringLiteral("ok writes 1"));
+    QCOMPARE(answer(QStringLiteral("lastwrite")), QStringLiteral("ok lastwrite 8000 1 17"));
+
+    QVERIFY(probe.write(302, { 0, 8 }).ok()); // function 16
+    QCOMPARE(answer(QStringLiteral("writes")), QStringLiteral("ok writes 2"));
+    QCOMPARE(answer(QStringLiteral("lastwrite")), QStringLiteral("ok lastwrite 302 2 0 8"));
+
+    // A refused write was still sent: it counts.
+    QCOMPARE(probe.write(0, { 1, 65535 }).exception, int(QModbusPdu::IllegalDataAddress));
+    QVERIFY2(sim.command(QStringLiteral("set 10207 0")), qPrintable(sim.lastAnswer()));
+    QCOMPARE(probe.write(8001, { 4 }).exception, int(QModbusPdu::IllegalFunction));
+    QCOMPARE(answer(QStringLiteral("writes")), QStringLiteral("ok writes 4"));
+    QCOMPARE(answer(QStringLiteral("lastwrite")), QStringLiteral("ok lastwrite 8001 1 4"));
+
+    QCOMPARE(answer(QStringLiteral("writes reset")), QStringLiteral("ok writes 0"));
+    QCOMPARE(answer(QStringLiteral("writes")), QStringLiteral("ok writes 0"));
+    QCOMPARE(answer(QStringLiteral("lastwrite")), QStringLiteral("ok lastwrite none"));
+    QVERIFY(probe.write(10207, { 1 }).ok());
+    QCOMPARE(answer(QStringLiteral("writes")), QStringLiteral("ok writes 1"));
+}
+
 void tst_SimDevice::rtuOverPtyPair_data()
 {
     QTest::addColumn<QStringList>("extraArgs");
@@ -859,6 +1406,14 @@ void tst_SimDevice::consoleAnswersEveryCommand_data()
     QTest::newRow("errbits too wide") << QStringLiteral("errbits 0x1FFFFFFFF") << false;
     QTest::newRow("timing too short") << QStringLiteral("timing 2 2") << false;
     QTest::newRow("get beyond the map") << QStringLiteral("get 10210 2") << false;
+    QTest::newRow("writes") << QStringLiteral("writes") << true;
+    QTest::newRow("writes reset") << QStringLiteral("writes reset") << true;
+    QTest::newRow("writes with a bad word") << QStringLiteral("writes clear") << false;
+    QTest::newRow("lastwrite") << QStringLiteral("lastwrite") << true;
+    QTest::newRow("lastwrite with an argument") << QStringLiteral("lastwrite 3") << false;
+    QTest::newRow("cal") << QStringLiteral("cal") << true;
+    QTest::newRow("load at rest") << QStringLiteral("load 5 now") << true;
+    QTest::newRow("load with a bad word") << QStringLiteral("load 5 later") << false;
 }
 
 void tst_SimDevice::consoleAnswersEveryCommand()
