@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QGraphicsDropShadowEffect>
-#include <QIcon>
 #include <QLoggingCategory>
 
 int main(int argc, char *argv[])
@@ -20,15 +18,7 @@ int main(int argc, char *argv[])
     }
 
     MainWindow window;
-    window.setWindowIcon(QIcon(QStringLiteral(":/images/KDIcon.ico")));
-    window.setWindowFlags(window.windowFlags() | Qt::FramelessWindowHint);
-    // The shadow is drawn into a see-through border around the window.
-    window.setAttribute(Qt::WA_TranslucentBackground);
-    auto *shadow = new QGraphicsDropShadowEffect;
-    shadow->setColor(Qt::black);
-    shadow->setOffset(0, 0);
-    shadow->setBlurRadius(30);
-    window.setGraphicsEffect(shadow);
+    window.setupFrame();
 
     window.show();
     return app.exec();

@@ -20,7 +20,8 @@
 
 #include <cstring>
 #include <initializer_list>
-#include <QGraphicsEffect>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
@@ -123,6 +124,37 @@ MainWindow::~MainWindow()
 {
     shutdown();
     delete ui;
+}
+
+void MainWindow::setupFrame()
+{
+    setWindowIcon(QIcon(QStringLiteral(":/images/KDIcon.ico")));
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    // The shadow is painted into the see-through border (paintEvent) rather
+    // than by a QGraphicsDropShadowEffect: an effect on the window renders the
+    // whole window off-screen again for every label or curve that changes,
+    // which multiplied the CPU the live header and curves cost.
+    setAttribute(Qt::WA_TranslucentBackground);
+    updateFrameMargin();
+}
+
+void MainWindow::paintEvent(QPaintEvent *event)
+{
+    const int margin = contentsMargins().left();
+    if (margin <= 0) {
+        QMainWindow::paintEvent(event);
+        return;
+    }
+    // A black edge fading outwards, the look of a blurred shadow at offset 0.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    for (int i = 0; i < margin; ++i) {
+        const int step = margin - i; // 1 at the window's frame, margin outermost
+        const int alpha = 150 * (margin - step + 1) * (margin - step + 1) / (margin * margin);
+        painter.setPen(QColor(0, 0, 0, alpha));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(i + 0.5, i + 0.5, -i - 0.5, -i - 0.5), step, step);
+    }
 }
 
 QWidget *MainWindow::page(int index) const
@@ -271,20 +303,16 @@ void MainWindow::onTick()
 
     if (pollHeaderBlocks() != ResultOk) {
         ++m_failureCount;
-        if (m_failureCount >= FailuresShown) {
-            ui->label_ConnectState->setText(tr("Communication-Error"));
-            ui->label_ConnectState->setStyleSheet(QStringLiteral("color: red;"));
-        }
+        if (m_failureCount >= FailuresShown)
+            showConnectState(tr("Communication-Error"), QStringLiteral("color: red;"));
         g_commError = true;
     } else {
         showLiveValues(false);
         pollCurrentPage();
         // After a run of failures the first good tick only resets the count,
         // so one lucky answer does not hide a flaky line.
-        if (m_failureCount == 0) {
-            ui->label_ConnectState->setText(tr("Communication-Normal"));
-            ui->label_ConnectState->setStyleSheet(QStringLiteral("color: green;"));
-        }
+        if (m_failureCount == 0)
+            showConnectState(tr("Communication-Normal"), QStringLiteral("color: green;"));
         m_failureCount = 0;
         g_commError = false;
     }
@@ -292,6 +320,16 @@ void MainWindow::onTick()
     // ticks stay stopped until the next link-up.
     if (g_pageIndex != PageConnection)
         g_tickPending = false;
+}
+
+void MainWindow::showConnectState(const QString &text, const QString &style)
+{
+    // Setting a style sheet re-polishes the label even when it is the same
+    // one; on every tick that was most of the cost of an idle link.
+    if (ui->label_ConnectState->text() != text)
+        ui->label_ConnectState->setText(text);
+    if (ui->label_ConnectState->styleSheet() != style)
+        ui->label_ConnectState->setStyleSheet(style);
 }
 
 bool MainWindow::isLinkDown()
@@ -758,8 +796,7 @@ void MainWindow::updateFrameMargin()
     setContentsMargins(margin, margin, margin, margin);
     // The title row keeps ending at TitleHeight, where dragging stops.
     ui->widget_title->setFixedHeight(TitleHeight - margin);
-    if (QGraphicsEffect *effect = graphicsEffect())
-        effect->setEnabled(shadow);
+    update();
 }
 
 void MainWindow::shutdown()

@@ -39,6 +39,10 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Icon, no system frame, and the drop shadow drawn into a see-through
+    // border around the window.
+    void setupFrame();
+
     // Makes page 0..5 current (7: the connection page).
     void showPage(int index);
 
@@ -91,6 +95,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void setIconSet(bool light);
@@ -99,6 +104,7 @@ private:
     void updateFrameMargin();
     void shutdown();
     void pollCurrentPage();
+    void showConnectState(const QString &text, const QString &style);
     void showStatusBits(quint32 status, bool force, bool *messageOn);
 
     Ui::MainWindow *ui;

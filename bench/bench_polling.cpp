@@ -1,0 +1,163 @@
+// CPU used by the tool while it is connected and polling the simulator, and
+// the wall time of one tick's header poll over an RTU line against the time
+// those frames take on the wire.
+//
+//   bench_polling tcp [SECONDS]
+//   bench_polling rtu [SECONDS]     (38400 8N1 through a socat pty pair, the
+//                                    simulator pacing replies like a real line)
+#include "Modbus/displayweightthread.h"
+#include "Modbus/linkstate.h"
+#include "Modbus/modbussetting.h"
+#include "Modbus/registerblocks.h"
+#include "main/mainwindow.h"
+
+#include "simprocess.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+template<typename T> T *field(QWidget *page, const char *name)
+{
+    return page->findChild<T *>(QLatin1String(name));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // As the application itself starts: Modbus tracing on, dark style sheet.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.modbus* = true"));
+    QApplication app(argc, argv);
+    QFile sheet(QStringLiteral(":/Qss/SheetStyle.qss"));
+    if (sheet.open(QIODevice::ReadOnly))
+        app.setStyleSheet(QString::fromUtf8(sheet.readAll().constData()));
+    if (qEnvironmentVariableIsEmpty("R7SIM"))
+        qputenv("R7SIM", R7SIM_PATH);
+    QTemporaryDir settingsDir;
+    qputenv("R7CONFIG_SETTINGS_DIR", settingsDir.path().toLocal8Bit());
+
+    const QString mode = argc > 1 ? QString::fromLatin1(argv[1]) : QStringLiteral("tcp");
+    const int seconds = argc > 2 ? atoi(argv[2]) : 60;
+    const bool rtu = mode == QLatin1String("rtu");
+
+    std::unique_ptr<SocatPair> pair;
+    QStringList simArgs = {QStringLiteral("--tcp"), QStringLiteral("0")};
+    if (rtu) {
+        pair = std::make_unique<SocatPair>();
+        if (!pair->start()) {
+            std::fprintf(stderr, "socat: %s\n", qPrintable(pair->errorString()));
+            return 1;
+        }
+        simArgs = QStringList{QStringLiteral("--rtu"), pair->second(), QStringLiteral("--baud"),
+                              QStringLiteral("38400"), QStringLiteral("--data-bits"), QStringLiteral("8"),
+                              QStringLiteral("--parity"), QStringLiteral("none"), QString::fromLatin1(qEnvironmentVariableIsEmpty("NOPACE") ? "--line-timing" : "--verbose")};
+    }
+    SimProcess sim(simArgs);
+    if (!sim.start()) {
+        std::fprintf(stderr, "r7sim: %s\n", qPrintable(sim.errorString()));
+        return 1;
+    }
+    sim.command(QStringLiteral("load 1234.5"));
+
+    MainWindow window;
+    window.setupFrame();
+    window.show();
+    ModbusSetting *page = window.connectionPage();
+    if (rtu) {
+        field<QComboBox>(page, "connectType")->setCurrentIndex(0);
+        field<QComboBox>(page, "serialnumcomboBox")->setEditText(pair->first());
+        field<QComboBox>(page, "baudCombo")->setCurrentIndex(3);
+        field<QComboBox>(page, "dataBitsCombo")->setCurrentIndex(1);
+        field<QComboBox>(page, "parityCombo")->setCurrentIndex(0);
+    } else {
+        field<QComboBox>(page, "connectType")->setCurrentIndex(1);
+        field<QLineEdit>(page, "EditHostIP")->setText(QStringLiteral("127.0.0.1"));
+        field<QLineEdit>(page, "EditPort")->setText(QString::number(sim.tcpPort()));
+    }
+    field<QPushButton>(page, "connectButton")->click();
+    if (g_pageIndex != PageMainInterface) {
+        std::fprintf(stderr, "no link to r7sim\n");
+        return 1;
+    }
+
+    QTest::qWait(2000); // let the curves and caches fill
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(seconds * 1000);
+    const double cpuUsed = cpuSeconds() - cpuBefore;
+    const double wallSeconds = double(wall.elapsed()) / 1000.0;
+    std::printf("%s: connected and polling for %.1f s on the Main Interface page: %.2f s CPU, %.2f %% of one core\n",
+                rtu ? "RTU 38400 8N1, line timing" : "TCP loopback", wallSeconds, cpuUsed,
+                100.0 * cpuUsed / wallSeconds);
+
+    if (rtu) {
+        window.worker()->stop();
+        QTest::qWait(600);
+        std::vector<double> samples;
+        for (int i = 0; i < 40; ++i) {
+            QElapsedTimer t;
+            t.start();
+            if (window.pollHeaderBlocks() != ResultOk) {
+                std::fprintf(stderr, "header poll failed\n");
+                return 1;
+            }
+            samples.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        std::sort(samples.begin(), samples.end());
+
+        // Wire time: request 8 bytes, reply 5 + 2n bytes, each with its silences.
+        double wireMs = 0;
+        for (int block : {0, 1, 2, 19, 3}) {
+            sim.command(QStringLiteral("timing 8 %1").arg(5 + 2 * RegisterBlocks[block].count));
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("exchange_us=(\\d+)")).match(sim.lastAnswer());
+            wireMs += m.captured(1).toDouble() / 1000.0;
+        }
+        for (int block : {0, 1, 2, 19, 3}) {
+            std::vector<double> one;
+            for (int i = 0; i < 20; ++i) {
+                QElapsedTimer t;
+                t.start();
+                page->readBlock(block);
+                one.push_back(double(t.nsecsElapsed()) / 1e6);
+            }
+            std::sort(one.begin(), one.end());
+            sim.command(QStringLiteral("timing 8 %1").arg(5 + 2 * RegisterBlocks[block].count));
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("exchange_us=(\\d+)")).match(sim.lastAnswer());
+            std::printf("  block %2d (%3d registers): median %.2f ms, wire %.2f ms\n", block,
+                        RegisterBlocks[block].count, one[one.size() / 2], m.captured(1).toDouble() / 1000.0);
+        }
+        std::printf("header poll (blocks 0, 1, 2, 19, 3) over RTU: median %.2f ms, p90 %.2f ms; wire time %.2f ms; "
+                    "ratio %.3f\n",
+                    samples[samples.size() / 2], samples[samples.size() * 9 / 10], wireMs,
+                    samples[samples.size() / 2] / wireMs);
+    }
+    return 0;
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds an optimised tree and runs the benchmarks; figures go to stdout.
+# The results are written down in docs/benchmarks.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR7_BUILD_BENCH=ON
+
+export QT_LOGGING_RULES="${QT_LOGGING_RULES:-}"
+echo "== register access"
+./build/bench/bench_registeraccess 5000 10000 2>/dev/null
+echo "== polling, TCP"
+xvfb-run -a -s "-screen 0 1280x900x24" ./build/bench/bench_polling tcp "${SECONDS_POLLING:-60}" 2>/dev/null
+echo "== polling, RTU 38400 with line timing"
+xvfb-run -a -s "-screen 0 1280x900x24" ./build/bench/bench_polling rtu "${SECONDS_POLLING:-60}" 2>/dev/null
+echo "== monitoring page, 24 h of ticks"
+QT_QPA_PLATFORM=offscreen ./build/bench/bench_updatedraw 2>/dev/null
