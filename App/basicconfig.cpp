@@ -1,15 +1,28 @@
 #include "App/basicconfig.h"
 #include "ui_basicconfig.h"
 
+#include "App/bindingtables.h"
+#include "Modbus/devicemirror.h"
+#include "Modbus/linkstate.h"
+#include "Modbus/presentation.h"
+
 #include <QDebug>
 
+namespace {
+
+// The preset tare is the one field scaled by the weight decimals.
+constexpr int PresetTareField = 7;
+
+} // namespace
+
 BasicConfig::BasicConfig(QWidget *parent)
-    : QWidget(parent)
+    : ParameterPage(PageBasicConfig, parent)
     , ui(new Ui::BasicConfig)
 {
     ui->setupUi(this);
-    // The banner is only for a device that refuses remote edits.
+    // Shown only while the device refuses remote edits.
     ui->widget_top->hide();
+    setupBinding(ui->widget_top, ui->label_RemoteTip);
 }
 
 BasicConfig::~BasicConfig()
@@ -17,22 +30,70 @@ BasicConfig::~BasicConfig()
     delete ui;
 }
 
+const BindingTable *BasicConfig::bindingTable() const
+{
+    return &BasicConfigTable;
+}
+
+ScaledList BasicConfig::scaledList() const
+{
+    return BasicConfigScaledList;
+}
+
+void BasicConfig::retranslate()
+{
+    ui->retranslateUi(this);
+}
+
 void BasicConfig::enterPage()
 {
     // A page that was hidden during a language change still shows the old texts.
-    ui->retranslateUi(this);
+    retranslate();
+    refreshFromMirror(true);
     qDebug() << "IN BasicParam---------";
+}
+
+void BasicConfig::refreshFromMirror(bool force)
+{
+    refreshBanner(SwitchBasic, tr("Basic remote editing switch off, on before modifying parameters!"), force);
+
+    const quint32 remoteTare = g_mirror.srtBasicCfgTemp[4];
+    const bool remoteTareChanged = remoteTare != g_shownBasicCfg[4] || force;
+    // Row k of the table is field k + 1 of the record.
+    showRows(BasicConfigTable, &g_mirror.srtBasicCfgTemp[1], &g_shownBasicCfg[1], force);
+    if (remoteTareChanged)
+        qDebug() << "srtBasicCfgTemp.u32_RemoteTare" << remoteTare;
+
+    QLineEdit *const presetTare[] = {ui->EditPresetTare};
+    const bool decimalsNew = showScaledValues(presetTare, 1, &g_shownBasicCfg[PresetTareField],
+                                              &g_mirror.srtBasicCfgTemp[PresetTareField], force);
+
+    const quint32 fullScale = g_mirror.weightCal[3];
+    if (takeChanged(fullScale, g_shownFullScale, force || decimalsNew)) {
+        ui->EditPresetTare->setToolTip(
+            QStringLiteral("0 - %1").arg(formatScaled(qint64(fullScale), g_shownDecimalPoint)));
+    }
+
+    QLabel *const unitLabels[] = {ui->label_preTareUnit};
+    showUnitLabels(unitLabels, 1, force);
 }
 
 void BasicConfig::adjustLayout(int width)
 {
     m_layoutWidth = width;
+    const int x = ui->widget_Stab_TrZero->x();
+    if (width < x + 781) {
+        ui->widget_Sample_Filter->move(10, 365);
+        ui->widget_InputRange->move(370, 365);
+    } else if (width < x + 1141) {
+        ui->widget_Sample_Filter->move(x + 360, 10);
+        ui->widget_InputRange->move(10, 365);
+    } else {
+        // From x + 1141 on all five groups fit in the top row; a still wider
+        // window keeps them there.
+        ui->widget_Sample_Filter->move(x + 360, 10);
+        ui->widget_InputRange->move(x + 720, 10);
+    }
     ui->scrollAreaWidgetContents->setMinimumWidth(width);
-}
-
-void BasicConfig::refreshFromMirror(bool force)
-{
-    // The page has no fields of its own yet; the refresh cycle already calls
-    // it after every poll of the page's blocks.
-    Q_UNUSED(force);
+    ui->scrollAreaWidgetContents->setMaximumWidth(width);
 }

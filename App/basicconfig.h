@@ -1,14 +1,14 @@
 #ifndef BASICCONFIG_H
 #define BASICCONFIG_H
 
-#include <QWidget>
+#include "App/parameterbinding.h"
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class BasicConfig; }
 QT_END_NAMESPACE
 
-// Zero, tare, stability and filter settings.
-class BasicConfig : public QWidget
+// Zero, tare, stability and filter settings (registers 100-129).
+class BasicConfig : public ParameterPage
 {
     Q_OBJECT
 
@@ -16,13 +16,17 @@ public:
     explicit BasicConfig(QWidget *parent = nullptr);
     ~BasicConfig() override;
 
-    // Run by the main window each time the page becomes current.
-    void enterPage();
-    // Shows the page's record of the device mirror; force rewrites every field.
-    void refreshFromMirror(bool force);
+    const BindingTable *bindingTable() const override;
+    ScaledList scaledList() const override;
+
+    void enterPage() override;
+    void refreshFromMirror(bool force) override;
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
     int layoutWidth() const { return m_layoutWidth; }
+
+protected:
+    void retranslate() override;
 
 private:
     Ui::BasicConfig *ui;

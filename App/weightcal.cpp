@@ -1,15 +1,59 @@
 #include "App/weightcal.h"
 #include "ui_weightcal.h"
 
+#include "App/bindingtables.h"
+#include "Modbus/devicemirror.h"
+#include "Modbus/linkstate.h"
+#include "Modbus/presentation.h"
+
 #include <QDebug>
 
+#include <iterator>
+
+namespace {
+
+enum WeightCalField {
+    FieldUnit = 0,
+    FieldDecimals = 1,
+    FieldDivision = 2,
+    FieldFullScale = 3,
+    FieldZeroSignal = 4,
+    FieldFirstPointSignal = 5,
+    FieldLcMv = 10,
+    FieldLcCapacity = 11,
+    FieldTCal = 12,
+    FieldCorrectCoef = 13,
+    FieldSampleWindow = 14,
+    FieldMaxFlowrate = 15,
+    FieldFlowrateUnit = 16
+};
+
+const quint32 Divisions[] = {1, 2, 5, 10, 20, 50, 100, 200, 500};
+
+const char *const RangeByDecimals[] = {"0 - 999999", "0 - 99999.9", "0 - 9999.99", "0 - 999.999", "0 - 99.9999"};
+
+// A point weight as the device takes it: cut to the scale's decimals the way
+// the commit cuts it, so the field never shows a digit that was not written.
+QString weightText(const QString &number, int decimals)
+{
+    qint32 raw = 0;
+    if (integerPartOf(scaledValueText(number, decimals), &raw))
+        return formatScaled(raw, decimals);
+    return QString::number(number.toDouble(), 'f', decimals);
+}
+
+} // namespace
+
 WeightCal::WeightCal(QWidget *parent)
-    : QWidget(parent)
+    : ParameterPage(PageWeightCal, parent)
     , ui(new Ui::WeightCal)
 {
     ui->setupUi(this);
-    // The banner is only for a device that refuses remote edits.
+    for (QString &text : m_cpText)
+        text = QStringLiteral("0");
+    // Shown only while the device refuses remote edits.
     ui->widget_top->hide();
+    setupBinding(ui->widget_top, ui->label_RemoteTip, {ui->SetKeyInmv});
 }
 
 WeightCal::~WeightCal()
@@ -17,22 +61,177 @@ WeightCal::~WeightCal()
     delete ui;
 }
 
+const BindingTable *WeightCal::bindingTable() const
+{
+    return &WeightCalTable;
+}
+
+ScaledList WeightCal::scaledList() const
+{
+    return WeightCalScaledList;
+}
+
+void WeightCal::retranslate()
+{
+    ui->retranslateUi(this);
+}
+
 void WeightCal::enterPage()
 {
     // A page that was hidden during a language change still shows the old texts.
-    ui->retranslateUi(this);
+    retranslate();
+    refreshFromMirror(true);
     qDebug() << "Into cal translate";
+}
+
+QString WeightCal::comboValueText(QComboBox *box, int index) const
+{
+    // The device stores the division itself, not the item's position.
+    if (box == ui->BoxDivisionSelect) {
+        const QString item = box->itemText(index);
+        const int at = item.indexOf(QLatin1String("= "));
+        if (at >= 0)
+            return item.mid(at + 2);
+    }
+    return ParameterPage::comboValueText(box, index);
+}
+
+int WeightCal::pointOf(const QLineEdit *edit) const
+{
+    for (int point = 1; point <= PointCount; ++point) {
+        if (pointEdit(point) == edit)
+            return point;
+    }
+    return 0;
+}
+
+QLineEdit *WeightCal::pointEdit(int point) const
+{
+    QLineEdit *const edits[PointCount] = {ui->EditWeightCp1, ui->EditWeightCp2, ui->EditWeightCp3,
+                                          ui->EditWeightCp4, ui->EditWeightCp5};
+    return edits[point - 1];
+}
+
+void WeightCal::lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText)
+{
+    Q_UNUSED(valueText);
+    const int point = pointOf(edit);
+    if (point == 0)
+        return;
+    const int decimals = int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
+    m_cpText[point - 1] = typed;
+    edit->setText(weightText(typed, decimals));
+    // Point 1 starts a new series: the device drops the later points too.
+    if (point == 1) {
+        for (int later = 2; later <= PointCount; ++later) {
+            m_cpText[later - 1] = QStringLiteral("0");
+            pointEdit(later)->setText(weightText(m_cpText[later - 1], decimals));
+        }
+    }
+}
+
+void WeightCal::lineEditCommitted(QLineEdit *edit, const QString &typed, CommitResult result)
+{
+    Q_UNUSED(typed);
+    const int point = pointOf(edit);
+    // A weight the device refused must not come back at the next re-show.
+    if (point != 0 && (result == CommitResult::Failed || result == CommitResult::Refused))
+        m_cpText[point - 1] = edit->text();
+}
+
+void WeightCal::showPointTexts()
+{
+    for (int point = 1; point <= PointCount; ++point)
+        pointEdit(point)->setText(weightText(m_cpText[point - 1], g_shownDecimalPoint));
+}
+
+void WeightCal::refreshFromMirror(bool force)
+{
+    refreshBanner(SwitchCal, tr("CAL remote editing switch off, on before modifying parameters!"), force);
+
+    const quint32 *field = g_mirror.weightCal;
+    quint32 *shown = g_shownWeightCal;
+
+    if (takeChanged(field[FieldUnit], shown[FieldUnit], force))
+        ui->BoxUnitSelect->setCurrentIndex(int(field[FieldUnit]));
+    if (takeChanged(field[FieldDecimals], shown[FieldDecimals], force))
+        ui->BoxDecimalSelect->setCurrentIndex(int(field[FieldDecimals]));
+    if (takeChanged(field[FieldDivision], shown[FieldDivision], force)) {
+        for (int i = 0; i < int(std::size(Divisions)); ++i) {
+            if (Divisions[i] == field[FieldDivision])
+                ui->BoxDivisionSelect->setCurrentIndex(i);
+        }
+    }
+    if (takeChanged(field[FieldZeroSignal], shown[FieldZeroSignal], force))
+        ui->EditkeyInmv->setText(formatScaled(qint32(field[FieldZeroSignal]), 4));
+    QLabel *const signalLabels[PointCount] = {ui->label_WeightCP_1, ui->label_WeightCP_2, ui->label_WeightCP_3,
+                                              ui->label_WeightCP_4, ui->label_WeightCP_5};
+    for (int point = 0; point < PointCount; ++point) {
+        const int f = FieldFirstPointSignal + point;
+        if (takeChanged(field[f], shown[f], force))
+            signalLabels[point]->setText(formatScaled(qint64(field[f]), 4));
+    }
+    if (takeChanged(field[FieldLcMv], shown[FieldLcMv], force))
+        ui->EditLcMv->setText(formatScaled(qint64(field[FieldLcMv]), 4));
+    if (takeChanged(field[FieldLcCapacity], shown[FieldLcCapacity], force))
+        ui->EditLcCapacity->setText(QString::number(field[FieldLcCapacity]));
+    if (takeChanged(field[FieldTCal], shown[FieldTCal], force))
+        ui->BoxTCal->setCurrentIndex(int(field[FieldTCal]));
+    if (takeChanged(field[FieldCorrectCoef], shown[FieldCorrectCoef], force))
+        ui->EditCorrectCoef->setText(formatScaled(qint64(field[FieldCorrectCoef]), 5));
+    if (takeChanged(field[FieldSampleWindow], shown[FieldSampleWindow], force))
+        ui->EditSampleWindow->setText(formatScaled(qint64(field[FieldSampleWindow]), 3));
+    if (takeChanged(field[FieldFlowrateUnit], shown[FieldFlowrateUnit], force))
+        ui->cBoxFlowrateUnit->setCurrentIndex(int(field[FieldFlowrateUnit]));
+
+    QLineEdit *const scaled[] = {ui->EditFullScale, ui->EditMaxFlowrate};
+    quint32 scaledShown[] = {shown[FieldFullScale], shown[FieldMaxFlowrate]};
+    const quint32 scaledNow[] = {field[FieldFullScale], field[FieldMaxFlowrate]};
+    const bool decimalsNew = showScaledValues(scaled, 2, scaledShown, scaledNow, force);
+    shown[FieldFullScale] = scaledShown[0];
+    shown[FieldMaxFlowrate] = scaledShown[1];
+
+    if (decimalsNew) {
+        showPointTexts();
+        const QString range = QLatin1String(RangeByDecimals[g_shownDecimalPoint]);
+        ui->EditFullScale->setToolTip(range);
+        ui->EditMaxFlowrate->setToolTip(range);
+    }
+
+    QLabel *const unitLabels[] = {ui->label_FullScaleUnit, ui->label_WCPUnit_1, ui->label_WCPUnit_2,
+                                  ui->label_WCPUnit_3,     ui->label_WCPUnit_4, ui->label_WCPUnit_5};
+    showUnitLabels(unitLabels, int(std::size(unitLabels)), force);
+
+    if (g_cpTextReset) {
+        for (int point = 1; point <= PointCount; ++point) {
+            m_cpText[point - 1] = QStringLiteral("0");
+            pointEdit(point)->setText(m_cpText[point - 1]);
+        }
+        g_cpTextReset = false;
+    }
 }
 
 void WeightCal::adjustLayout(int width)
 {
     m_layoutWidth = width;
+    const int x = ui->widget_VALWeight->x();
+    if (width < x + 781) {
+        ui->widget_TheoryCal->move(10, 365);
+        ui->widget_CalCorrect->move(370, 365);
+        ui->widget_FlowRate->move(730, 365);
+    } else if (width < x + 1141) {
+        ui->widget_TheoryCal->move(x + 360, 10);
+        ui->widget_CalCorrect->move(10, 365);
+        ui->widget_FlowRate->move(370, 365);
+    } else if (width < x + 1501) {
+        ui->widget_TheoryCal->move(x + 360, 10);
+        ui->widget_CalCorrect->move(x + 720, 10);
+        ui->widget_FlowRate->move(10, 365);
+    } else {
+        ui->widget_TheoryCal->move(x + 360, 10);
+        ui->widget_CalCorrect->move(x + 720, 10);
+        ui->widget_FlowRate->move(x + 1080, 10);
+    }
     ui->scrollAreaWidgetContents->setMinimumWidth(width);
-}
-
-void WeightCal::refreshFromMirror(bool force)
-{
-    // The page has no fields of its own yet; the refresh cycle already calls
-    // it after every poll of the page's blocks.
-    Q_UNUSED(force);
+    ui->scrollAreaWidgetContents->setMaximumWidth(width);
 }

@@ -1,32 +1,54 @@
 #ifndef WEIGHTCAL_H
 #define WEIGHTCAL_H
 
-#include <QWidget>
+#include "App/parameterbinding.h"
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class WeightCal; }
 QT_END_NAMESPACE
 
-// Units, decimals, division, capacity and calibration.
-class WeightCal : public QWidget
+class QLineEdit;
+
+// Units, decimals, division, capacity and calibration (registers 200-237).
+class WeightCal : public ParameterPage
 {
     Q_OBJECT
 
 public:
+    static constexpr int PointCount = 5;
+
     explicit WeightCal(QWidget *parent = nullptr);
     ~WeightCal() override;
 
-    // Run by the main window each time the page becomes current.
-    void enterPage();
-    // Shows the page's record of the device mirror; force rewrites every field.
-    void refreshFromMirror(bool force);
+    const BindingTable *bindingTable() const override;
+    ScaledList scaledList() const override;
+
+    void enterPage() override;
+    void refreshFromMirror(bool force) override;
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
     int layoutWidth() const { return m_layoutWidth; }
 
+    // The weight last entered for calibration point 1..5, as typed.
+    QString pointText(int point) const { return m_cpText[point - 1]; }
+
+protected:
+    QString comboValueText(QComboBox *box, int index) const override;
+    void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText) override;
+    void lineEditCommitted(QLineEdit *edit, const QString &typed, CommitResult result) override;
+    void retranslate() override;
+
 private:
+    // 1..5 for a calibration-point line edit, otherwise 0.
+    int pointOf(const QLineEdit *edit) const;
+    QLineEdit *pointEdit(int point) const;
+    void showPointTexts();
+
     Ui::WeightCal *ui;
     int m_layoutWidth = 0;
+    // The device does not report point weights, only the signals it
+    // recorded, so the weights entered since start-up are kept here.
+    QString m_cpText[PointCount];
 };
 
 #endif // WEIGHTCAL_H

@@ -1,0 +1,423 @@
+#include "App/parameterbinding.h"
+
+#include "Modbus/linkstate.h"
+#include "Modbus/presentation.h"
+#include "Modbus/registeraccess.h"
+#include "Modbus/settings.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDebug>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+
+bool g_cpTextReset = false;
+quint32 g_shownBasicCfg[16] = {};
+quint32 g_shownWeightCal[17] = {};
+quint16 g_shownRemoteSwitch[SwitchCount] = {};
+quint32 g_shownFullScale = 0;
+
+namespace {
+
+// An optional minus, digits, optionally a point and more digits; or nothing.
+// A lone minus or a leading point is intermediate input and never commits.
+const char NumberPattern[] = "-?[0-9]+[.][0-9]*|-?[0-9]+|^$";
+
+bool isClass(const QObject *object, const char *name)
+{
+    return object && qstrcmp(object->metaObject()->className(), name) == 0;
+}
+
+double powerOfTen(int exponent)
+{
+    double factor = 1.0;
+    for (int i = 0; i < exponent; ++i)
+        factor *= 10.0;
+    return factor;
+}
+
+int currentDecimals()
+{
+    return int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
+}
+
+// Integer part of the typed decimal number times 10^exponent, digit by digit,
+// so that no precision is lost however long the number is. Leaves the sign
+// and the digits only; "" when the text is no plain decimal number.
+QString exactScaledInteger(const QString &typed, int exponent)
+{
+    QString text = typed.trimmed();
+    QString sign;
+    if (text.startsWith(QLatin1Char('-'))) {
+        sign = QStringLiteral("-");
+        text.remove(0, 1);
+    }
+    const int point = text.indexOf(QLatin1Char('.'));
+    QString whole = point < 0 ? text : text.left(point);
+    QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    for (const QString &part : {whole, fraction}) {
+        for (QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return QString();
+        }
+    }
+    if (whole.isEmpty())
+        return QString();
+    fraction = fraction.leftJustified(exponent, QLatin1Char('0'), true);
+    QString digits = whole + fraction;
+    while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+        digits.remove(0, 1);
+    if (digits == QLatin1String("0"))
+        sign.clear();
+    return sign + digits;
+}
+
+} // namespace
+
+int BindingTable::rowOf(const QString &name) const
+{
+    for (int row = 0; row < rows; ++row) {
+        if (names[row] == name)
+            return row;
+    }
+    return -1;
+}
+
+bool ScaledList::exponentOf(const QString &name, int *exponent) const
+{
+    for (int i = 0; i < count; ++i) {
+        if (name == QLatin1String(entries[i].objectName)) {
+            *exponent = entries[i].exponent;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString scaledValueText(const QString &typed, int exponent)
+{
+    const QString rounded = scaledText(typed, powerOfTen(exponent));
+    // "%g" switches to exponent form from a million on (and to "inf" past the
+    // float range), where the part before the point is no longer the value.
+    static const QRegularExpression plain(QStringLiteral("^-?[0-9]+([.][0-9]*)?$"));
+    if (plain.match(rounded).hasMatch())
+        return rounded;
+    const QString exact = exactScaledInteger(typed, exponent);
+    return exact.isEmpty() ? rounded : exact;
+}
+
+bool integerPartOf(const QString &text, qint32 *value)
+{
+    const int point = text.indexOf(QLatin1Char('.'));
+    const QString whole = point < 0 ? text : text.left(point);
+    bool ok = false;
+    const int parsed = whole.toInt(&ok, 10);
+    if (ok)
+        *value = parsed;
+    return ok;
+}
+
+void showRemoteBanner(QWidget *banner, QLabel *tip, RemoteSwitch remoteSwitch, const QString &message, bool force)
+{
+    if (!banner || !tip)
+        return;
+    const quint16 value = g_mirror.remoteSwitch[remoteSwitch];
+    if (value == g_shownRemoteSwitch[remoteSwitch] && !force)
+        return;
+    g_shownRemoteSwitch[remoteSwitch] = value;
+    if (value != 0) {
+        banner->hide();
+        tip->clear();
+    } else {
+        banner->show();
+        tip->setText(message);
+    }
+}
+
+bool takeChanged(quint32 value, quint32 &lastShown, bool force)
+{
+    if (value == lastShown && !force)
+        return false;
+    lastShown = value;
+    return true;
+}
+
+ParameterPage::ParameterPage(int pageIndex, QWidget *parent)
+    : QWidget(parent)
+    , m_pageIndex(pageIndex)
+{
+}
+
+ParameterPage::~ParameterPage()
+{
+    // The editors outlive this part of the page: QWidget's destructor deletes
+    // them later, and a line edit losing its focus then would still commit.
+    for (const QPointer<QObject> &watched : qAsConst(m_watched)) {
+        if (watched) {
+            watched->removeEventFilter(this);
+            disconnect(watched, nullptr, this, nullptr);
+        }
+    }
+}
+
+QVector<const BindingTable *> ParameterPage::bindingTables() const
+{
+    QVector<const BindingTable *> tables;
+    if (const BindingTable *table = bindingTable())
+        tables.append(table);
+    return tables;
+}
+
+void ParameterPage::setupBinding(QWidget *banner, QLabel *remoteTip, const QList<QPushButton *> &buttons)
+{
+    m_banner = banner;
+    m_remoteTip = remoteTip;
+    m_currentEditor = remoteTip;
+    m_editArmed = false;
+
+    const QList<QComboBox *> boxes = findChildren<QComboBox *>();
+    const QList<QLineEdit *> edits = findChildren<QLineEdit *>();
+    const QList<QListView *> lists = findChildren<QListView *>();
+
+    // The pop-up lists are watched only for the wheel: they never write.
+    for (QListView *list : lists) {
+        list->installEventFilter(this);
+        m_watched.append(list);
+    }
+
+    for (QComboBox *box : boxes) {
+        box->installEventFilter(this);
+        m_watched.append(box);
+        m_editors.insert(box->objectName(), box);
+        connect(box, QOverload<int>::of(&QComboBox::activated), this,
+                [this, box](int index) { onComboActivated(box, index); });
+    }
+
+    const QRegularExpression pattern(QString::fromLatin1(NumberPattern));
+    for (QLineEdit *edit : edits) {
+        edit->setValidator(new QRegularExpressionValidator(pattern, edit));
+        edit->installEventFilter(this);
+        m_watched.append(edit);
+        m_editors.insert(edit->objectName(), edit);
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit]() { onLineEditFinished(edit); });
+    }
+
+    for (QPushButton *button : buttons) {
+        button->installEventFilter(this);
+        m_watched.append(button);
+        m_editors.insert(button->objectName(), button);
+        connect(button, &QPushButton::clicked, this, [this, button]() { onButtonClicked(button); });
+    }
+}
+
+bool ParameterPage::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Wheel:
+        return true;
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return)
+            m_editArmed = true;
+        break;
+    case QEvent::FocusIn: {
+        // Focus coming back as a combo box's pop-up closes (before activated()
+        // is raised) or as the window is activated again starts no new edit:
+        // the value to fall back on stays the one from before the edit.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+            break;
+        m_editArmed = true;
+        QWidget *focus = QApplication::focusWidget();
+        m_currentEditor = focus;
+        if (isClass(focus, "QComboBox"))
+            g_savedValueText = QString::number(static_cast<QComboBox *>(focus)->currentIndex());
+        else if (isClass(focus, "QLineEdit"))
+            g_savedValueText = static_cast<QLineEdit *>(focus)->text();
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ParameterPage::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        refreshFromMirror(true);
+    }
+}
+
+QString ParameterPage::comboValueText(QComboBox *box, int index) const
+{
+    Q_UNUSED(box);
+    return QString::number(index);
+}
+
+void ParameterPage::lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText)
+{
+    Q_UNUSED(edit);
+    Q_UNUSED(typed);
+    Q_UNUSED(valueText);
+}
+
+void ParameterPage::lineEditCommitted(QLineEdit *edit, const QString &typed, CommitResult result)
+{
+    Q_UNUSED(edit);
+    Q_UNUSED(typed);
+    Q_UNUSED(result);
+}
+
+void ParameterPage::onComboActivated(QComboBox *box, int index)
+{
+    m_currentEditor = box;
+    sendEditorValue(box, comboValueText(box, index));
+}
+
+void ParameterPage::onButtonClicked(QPushButton *button)
+{
+    // The clicked button itself, not the last focus: a button that does not
+    // take focus must not write its 1 into another editor's register.
+    m_currentEditor = button;
+    sendEditorValue(button, QStringLiteral("1"));
+}
+
+void ParameterPage::onLineEditFinished(QLineEdit *edit)
+{
+    const QString typed = edit->text();
+    if (typed.isEmpty()) {
+        edit->setText(g_savedValueText);
+        // The restored text must not be committed by the focus move's own
+        // editingFinished(): an emptied field writes nothing.
+        m_editArmed = false;
+        if (edit->hasFocus())
+            moveFocusAway();
+        return;
+    }
+
+    QString valueText = typed;
+    int exponent = 0;
+    if (scaledList().exponentOf(edit->objectName(), &exponent))
+        valueText = scaledValueText(typed, exponent == ScaledEditor::ScaleByDecimals ? currentDecimals() : exponent);
+    lineEditFinished(edit, typed, valueText);
+
+    // Moving the focus away raises editingFinished() once more; only the
+    // first of the two may write.
+    if (!m_editArmed)
+        return;
+    m_editArmed = false;
+    // The line edit that finished is the one to write, whatever took the
+    // focus in between.
+    m_currentEditor = edit;
+    QPointer<ParameterPage> self(this);
+    QPointer<QLineEdit> guard(edit);
+    const CommitResult result = sendEditorValue(edit, valueText);
+    if (!self || !guard)
+        return;
+    lineEditCommitted(edit, typed, result);
+    // A commit by Return leaves the focus on the label, so that the focus
+    // move's own editingFinished() is the unarmed second one. A commit made
+    // by leaving the field keeps the focus where the operator put it.
+    if (edit->hasFocus())
+        moveFocusAway();
+}
+
+void ParameterPage::moveFocusAway()
+{
+    if (m_remoteTip)
+        m_remoteTip->setFocus(Qt::OtherFocusReason);
+}
+
+void ParameterPage::putBack(QWidget *editor, const QString &savedText)
+{
+    if (isClass(editor, "QComboBox"))
+        static_cast<QComboBox *>(editor)->setCurrentIndex(savedText.toInt());
+    else if (isClass(editor, "QLineEdit"))
+        static_cast<QLineEdit *>(editor)->setText(savedText);
+}
+
+CommitResult ParameterPage::sendEditorValue(QWidget *editor, const QString &valueText)
+{
+    if (!editor)
+        return CommitResult::NotBound;
+    const char *cls = editor->metaObject()->className();
+    const QString name = editor->objectName();
+    if (qstrcmp(cls, "QComboBoxListView") == 0)
+        return CommitResult::NotBound;
+
+    const BindingTable *table = g_pageIndex == m_pageIndex ? bindingTable() : nullptr;
+    if (!table)
+        return CommitResult::NotBound;
+    const int row = table->rowOf(name);
+    if (row < 0)
+        return CommitResult::NotBound;
+    const RegisterSpan span = table->spans[row];
+    // Taken now: focusing another editor during the waits below replaces it.
+    const QString savedText = g_savedValueText;
+
+    qint32 sendVal = 0;
+    if (!integerPartOf(valueText, &sendVal)) {
+        qDebug() << "in" << name << span.address << span.count << "refused" << valueText;
+        putBack(editor, savedText);
+        return CommitResult::Refused;
+    }
+
+    // Both requests wait with the event loop running: the page or the editor
+    // may be gone when they return.
+    QPointer<QWidget> guard(editor);
+    const quint32 readVal = readParameter(int(span.address), span.count);
+    qDebug() << "in" << name << span.address << span.count << "sendVal" << sendVal << "readVal" << readVal;
+    if (!guard)
+        return CommitResult::Failed;
+
+    Settings request;
+    request.address = int(span.address);
+    request.num = span.count;
+    const ResultCode result = writeParameter(modbusClient(), quint32(sendVal), request);
+    if (!guard)
+        return result == ResultOk ? CommitResult::Written : CommitResult::Failed;
+
+    if (qstrcmp(cls, "QComboBox") == 0) {
+        if (result != ResultOk)
+            putBack(editor, savedText);
+        // A combo box keeps the focus after a choice; a further choice that
+        // is refused must fall back to what it shows now.
+        if (m_currentEditor == editor)
+            g_savedValueText = QString::number(static_cast<QComboBox *>(editor)->currentIndex());
+    } else if (qstrcmp(cls, "QLineEdit") == 0) {
+        if (result != ResultOk || readVal == quint32(sendVal))
+            putBack(editor, savedText);
+    }
+    return result == ResultOk ? CommitResult::Written : CommitResult::Failed;
+}
+
+void ParameterPage::refreshBanner(RemoteSwitch remoteSwitch, const QString &message, bool force)
+{
+    showRemoteBanner(m_banner, m_remoteTip, remoteSwitch, message, force);
+}
+
+void ParameterPage::showRows(const BindingTable &table, const quint32 *fields, quint32 *lastShown, bool force)
+{
+    const ScaledList scaled = scaledList();
+    for (int row = 0; row < table.rows; ++row) {
+        QWidget *w = editor(table.names[row]);
+        int exponent = 0;
+        if (!w || scaled.exponentOf(table.names[row], &exponent))
+            continue;
+        if (isClass(w, "QComboBox")) {
+            if (takeChanged(fields[row], lastShown[row], force))
+                static_cast<QComboBox *>(w)->setCurrentIndex(int(fields[row]));
+        } else if (isClass(w, "QLineEdit")) {
+            if (takeChanged(fields[row], lastShown[row], force))
+                static_cast<QLineEdit *>(w)->setText(QString::number(fields[row]));
+        }
+    }
+}
