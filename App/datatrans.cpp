@@ -1,15 +1,101 @@
 #include "App/datatrans.h"
 #include "ui_datatrans.h"
 
+#include "Modbus/devicemirror.h"
+#include "Modbus/linkstate.h"
+#include "Modbus/presentation.h"
+
+#include <QComboBox>
 #include <QDebug>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+// Rows in the field order of the record: COM 0, COM 1 with its RS485/RS232
+// mode, COM 2, the Ethernet port, then the analog output.
+const QString DataTransNames[37] = {
+    QStringLiteral("lineEditCOMID_1"),   QStringLiteral("BoxBaudrate_1"),   QStringLiteral("BoxProtocol_1"),
+    QStringLiteral("BoxDataFormat_1"),   QStringLiteral("BoxDwordFormat_1"), QStringLiteral("lineEditSendGap_1"),
+    QStringLiteral("lineEditCOMID_2"),   QStringLiteral("BoxBaudrate_2"),   QStringLiteral("BoxProtocol_2"),
+    QStringLiteral("BoxDataFormat_2"),   QStringLiteral("BoxDwordFormat_2"), QStringLiteral("lineEditSendGap_2"),
+    QStringLiteral("BoxComType"),
+    QStringLiteral("lineEditCOMID_3"),   QStringLiteral("BoxBaudrate_3"),   QStringLiteral("BoxProtocol_3"),
+    QStringLiteral("BoxDataFormat_3"),   QStringLiteral("BoxDwordFormat_3"), QStringLiteral("lineEditSendGap_3"),
+    QStringLiteral("cBoxNetComProtocol"), QStringLiteral("cBoxNetComDwordFormat"), QStringLiteral("EditNetComSendGap"),
+    QStringLiteral("EditIP_1"),          QStringLiteral("EditIP_2"),        QStringLiteral("EditIP_3"),
+    QStringLiteral("EditIP_4"),          QStringLiteral("EditDestIP_1"),    QStringLiteral("EditDestIP_2"),
+    QStringLiteral("EditDestIP_3"),      QStringLiteral("EditDestIP_4"),    QStringLiteral("EditNetComSocket"),
+    QStringLiteral("cBoxAnalogType"),    QStringLiteral("EditMinOut"),      QStringLiteral("EditZeroOut"),
+    QStringLiteral("EditFSOut"),         QStringLiteral("EditMaxOut"),      QStringLiteral("cBoxLinkData"),
+};
+constexpr RegisterSpan DataTransSpans[37] = {
+    {8000, 1}, {8001, 1}, {8002, 1}, {8003, 1}, {8004, 1}, {8005, 1},
+    {8020, 1}, {8021, 1}, {8022, 1}, {8023, 1}, {8024, 1}, {8025, 1}, {8026, 1},
+    {8040, 1}, {8041, 1}, {8042, 1}, {8043, 1}, {8044, 1}, {8045, 1},
+    {8100, 1}, {8101, 1}, {8102, 1}, {8103, 1}, {8104, 1}, {8105, 1},
+    {8106, 1}, {8107, 1}, {8108, 1}, {8109, 1}, {8110, 1}, {8111, 1},
+    {8150, 1}, {8151, 1}, {8152, 1}, {8153, 1}, {8154, 1}, {8155, 1},
+};
+const BindingTable DataTransTable = makeBindingTable(DataTransNames, DataTransSpans);
+
+// Runs of table rows and the record field of their first row; the record
+// leaves gaps between the ports.
+struct RecordRun
+{
+    int firstRow;
+    int rows;
+    int firstField;
+};
+constexpr RecordRun SerialAndNetworkRuns[4] = {
+    {0, 6, 0},   // COM 0
+    {6, 7, 7},   // COM 1 and its RS485/RS232 mode (field 13)
+    {13, 6, 14}, // COM 2
+    {19, 12, 21} // Ethernet
+};
+constexpr int AnalogFirstRow = 31;
+constexpr int AnalogRows = 6;
+enum AnalogItem { AnalogType = 0, AnalogLinkData = 5 };
+enum AnalogTypes { TypeUserCurrent = 2, TypeUserVoltage = 3 };
+
+// Analog output values are thousandths of a mA or V, signed 16-bit.
+constexpr int AnalogExponent = 3;
+constexpr ScaledEditor DataTransScaled[4] = {
+    {"EditMinOut", AnalogExponent}, {"EditZeroOut", AnalogExponent},
+    {"EditFSOut", AnalogExponent},  {"EditMaxOut", AnalogExponent},
+};
+
+// Last-shown copies: 32-bit for the ports, 16-bit for the analog registers.
+quint32 s_shownDataTrans[33] = {};
+quint16 s_shownAnalog[AnalogRows] = {};
+
+struct GroupGrid
+{
+    int pitch;
+    int rowTops[3];
+    int minColumns;
+    int firstWidth;
+    int widthStep;
+};
+constexpr GroupGrid PortGrid = {540, {10, 360, 710}, 2, 1681, 540};
+
+} // namespace
 
 DataTrans::DataTrans(QWidget *parent)
-    : QWidget(parent)
+    : ParameterPage(PageDataTrans, parent)
     , ui(new Ui::DataTrans)
 {
     ui->setupUi(this);
+    // Connected ahead of the binding's handler, so that a value the register
+    // cannot hold is turned back before anything is written.
+    for (QLineEdit *edit : findChildren<QLineEdit *>()) {
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit]() { refuseOversizedEntry(edit); });
+    }
+    setupBinding(ui->widget_top, ui->label_RemoteTip);
     // The banner is only for a device that refuses remote edits.
     ui->widget_top->hide();
+    on_cBoxAnalogType_currentIndexChanged(ui->cBoxAnalogType->currentIndex());
 }
 
 DataTrans::~DataTrans()
@@ -17,22 +103,123 @@ DataTrans::~DataTrans()
     delete ui;
 }
 
+const BindingTable *DataTrans::bindingTable() const
+{
+    return &DataTransTable;
+}
+
+ScaledList DataTrans::scaledList() const
+{
+    return makeScaledList(DataTransScaled);
+}
+
+void DataTrans::retranslate()
+{
+    ui->retranslateUi(this);
+}
+
 void DataTrans::enterPage()
 {
-    // A page that was hidden during a language change still shows the old texts.
-    ui->retranslateUi(this);
+    retranslate();
+    refreshFromMirror(true);
+    // The type may be unchanged, yet the sub-group must match it.
+    on_cBoxAnalogType_currentIndexChanged(m_analogTypeShown);
     qDebug() << "Into Data Tran-------------";
+}
+
+bool DataTrans::fitsRegister(const QLineEdit *edit, const QString &typed) const
+{
+    int exponent = 0;
+    const bool analog = scaledList().exponentOf(edit->objectName(), &exponent);
+    const QString valueText = analog ? scaledValueText(typed, exponent) : typed;
+    qint32 value = 0;
+    // A text that is no 32-bit integer at all is refused by the binding itself.
+    if (!integerPartOf(valueText, &value))
+        return true;
+    if (analog)
+        return value >= -32768 && value <= 32767;
+    return value >= 0 && value <= 65535;
+}
+
+// Only the low 16 bits of a value reach the register, and they would read
+// back as some other value: such an entry is turned back instead.
+void DataTrans::refuseOversizedEntry(QLineEdit *edit)
+{
+    const QString typed = edit->text();
+    if (typed.isEmpty() || fitsRegister(edit, typed))
+        return;
+    qDebug() << "refused" << edit->objectName() << typed << "does not fit its register";
+    // The binding treats an emptied field as no entry: it puts the focus-in
+    // value back and writes nothing, neither now nor when the field is left.
+    edit->clear();
+}
+
+
+void DataTrans::on_cBoxAnalogType_currentIndexChanged(int index)
+{
+    m_analogTypeShown = index;
+    QLabel *const units[4] = {ui->label_MinOutUnit, ui->label_ZeroOutUnit, ui->label_FSOutUnit,
+                              ui->label_MaxOutUnit};
+    if (index == TypeUserCurrent || index == TypeUserVoltage) {
+        ui->widget_Analog_2->show();
+        const QString unit = index == TypeUserCurrent ? QStringLiteral("mA") : QStringLiteral("V");
+        for (QLabel *label : units)
+            label->setText(unit);
+    } else {
+        ui->widget_Analog_2->hide();
+    }
+}
+
+void DataTrans::refreshFromMirror(bool force)
+{
+    refreshBanner(SwitchDataTrans, tr("Data-Trans remote editing switch off, on before modifying parameters!"),
+                  force);
+
+    for (const RecordRun &run : SerialAndNetworkRuns) {
+        const BindingTable part{DataTransNames + run.firstRow, DataTransSpans + run.firstRow, run.rows};
+        showRows(part, &g_mirror.dataTrans[run.firstField], &s_shownDataTrans[run.firstField], force);
+    }
+
+    QLineEdit *const values[4] = {ui->EditMinOut, ui->EditZeroOut, ui->EditFSOut, ui->EditMaxOut};
+    for (int i = 0; i < AnalogRows; ++i) {
+        const quint16 value = g_mirror.analog[i];
+        if (value == s_shownAnalog[i] && !force)
+            continue;
+        s_shownAnalog[i] = value;
+        const qint16 signedValue = qint16(value);
+        if (i == AnalogType) {
+            if (signedValue == TypeUserCurrent || signedValue == TypeUserVoltage) {
+                const QString range = signedValue == TypeUserCurrent ? tr("0 - 24.000 mA") : tr("0 - 10.000 V");
+                for (QLineEdit *edit : values)
+                    edit->setToolTip(range);
+            }
+            // Raises the type handling when the index changes.
+            ui->cBoxAnalogType->setCurrentIndex(signedValue);
+        } else if (i == AnalogLinkData) {
+            ui->cBoxLinkData->setCurrentIndex(signedValue);
+        } else {
+            values[i - 1]->setText(formatScaled(signedValue, AnalogExponent));
+        }
+    }
 }
 
 void DataTrans::adjustLayout(int width)
 {
     m_layoutWidth = width;
+    const QList<QWidget *> groups = {ui->widget_COM_0, ui->widget_COM_1, ui->widget_COM_2, ui->widget_NetCOM,
+                                     ui->widget_Analog};
+    int columns = PortGrid.minColumns;
+    if (width >= PortGrid.firstWidth)
+        columns += 1 + (width - PortGrid.firstWidth) / PortGrid.widthStep;
+    columns = qMin(columns, int(groups.size()));
+    int bottom = 0;
+    for (int k = 0; k < groups.size(); ++k) {
+        QWidget *group = groups.at(k);
+        group->move(10 + PortGrid.pitch * (k % columns), PortGrid.rowTops[k / columns]);
+        bottom = qMax(bottom, group->geometry().bottom());
+    }
     ui->scrollAreaWidgetContents->setMinimumWidth(width);
-}
-
-void DataTrans::refreshFromMirror(bool force)
-{
-    // The page has no fields of its own yet; the refresh cycle already calls
-    // it after every poll of the page's blocks.
-    Q_UNUSED(force);
+    ui->scrollAreaWidgetContents->setMaximumWidth(width);
+    // Fewer rows on a wide page need less scrolling.
+    ui->scrollAreaWidgetContents->setMinimumHeight(bottom + 11);
 }

@@ -1,14 +1,14 @@
 #ifndef DATATRANS_H
 #define DATATRANS_H
 
-#include <QWidget>
+#include "App/parameterbinding.h"
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class DataTrans; }
 QT_END_NAMESPACE
 
-// The device's serial, Ethernet and analog-output settings.
-class DataTrans : public QWidget
+// The device's serial, Ethernet and analog-output settings, one register each.
+class DataTrans : public ParameterPage
 {
     Q_OBJECT
 
@@ -17,15 +17,30 @@ public:
     ~DataTrans() override;
 
     // Run by the main window each time the page becomes current.
-    void enterPage();
+    void enterPage() override;
     // Shows the page's record of the device mirror; force rewrites every field.
-    void refreshFromMirror(bool force);
+    void refreshFromMirror(bool force) override;
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
     int layoutWidth() const { return m_layoutWidth; }
 
+    const BindingTable *bindingTable() const override;
+    ScaledList scaledList() const override;
+
+protected:
+    void retranslate() override;
+
+private slots:
+    void on_cBoxAnalogType_currentIndexChanged(int index);
+
 private:
+    // Whether the value a line edit would write fits its 16-bit register:
+    // analog outputs are signed thousandths, everything else is unsigned.
+    bool fitsRegister(const QLineEdit *edit, const QString &typed) const;
+    void refuseOversizedEntry(QLineEdit *edit);
+
     Ui::DataTrans *ui;
+    int m_analogTypeShown = 0;
     int m_layoutWidth = 0;
 };
 

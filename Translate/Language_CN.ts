@@ -253,4 +253,921 @@
         <translation>密码错误！</translation>
     </message>
 </context>
+<context>
+    <name>MainInterface</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Monitoring Curve 1:</source>
+        <translation>监控曲线1：</translation>
+    </message>
+    <message>
+        <source>Gross</source>
+        <translation>毛重</translation>
+    </message>
+    <message>
+        <source>Net</source>
+        <translation>净重</translation>
+    </message>
+    <message>
+        <source>Tare</source>
+        <translation>皮重</translation>
+    </message>
+    <message>
+        <source>Sensor Voltage</source>
+        <translation>传感器电压</translation>
+    </message>
+    <message>
+        <source>Gain Voltage</source>
+        <translation>相对零点电压</translation>
+    </message>
+    <message>
+        <source>Flow Rate</source>
+        <translation>流量</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Monitoring Curve 2:</source>
+        <translation>监控曲线2</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>启动</translation>
+    </message>
+    <message>
+        <source>Sensor Volt</source>
+        <translation>传感器电压</translation>
+    </message>
+    <message>
+        <source>Gain Volt</source>
+        <translation>相对零点电压</translation>
+    </message>
+    <message>
+        <source>Real Time/s</source>
+        <translation>实时时间/s</translation>
+    </message>
+</context>
+<context>
+    <name>BasicConfig</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero Config</source>
+        <translation>清零操作</translation>
+    </message>
+    <message>
+        <source>PWR-On Zero:</source>
+        <translation>上电清零：</translation>
+    </message>
+    <message>
+        <source>Remote Zero:</source>
+        <translation>远程清零开关：</translation>
+    </message>
+    <message>
+        <source>Zero Range:          </source>
+        <translation>清零范围：</translation>
+    </message>
+    <message>
+        <source>Tare Config</source>
+        <translation>皮重操作</translation>
+    </message>
+    <message>
+        <source>Remote Tare:</source>
+        <translation>皮重操作：</translation>
+    </message>
+    <message>
+        <source>Tare Record:</source>
+        <translation>皮重记忆：</translation>
+    </message>
+    <message>
+        <source>NetSign COR:</source>
+        <translation>负净重修正：</translation>
+    </message>
+    <message>
+        <source>Disable</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>CorrectTare</source>
+        <translation>修正皮重</translation>
+    </message>
+    <message>
+        <source>BackToGross</source>
+        <translation>返回毛重</translation>
+    </message>
+    <message>
+        <source>Preset Tare:</source>
+        <translation>预置皮重：</translation>
+    </message>
+    <message>
+        <source>Sample Filter</source>
+        <translation>滤波与采样</translation>
+    </message>
+    <message>
+        <source>Digit-Filter:          </source>
+        <translation>数字滤波：</translation>
+    </message>
+    <message>
+        <source>Adv. Filter:</source>
+        <translation>稳态滤波：</translation>
+    </message>
+    <message>
+        <source>Sample Rate:</source>
+        <translation>AD采样速度：</translation>
+    </message>
+    <message>
+        <source>Input Range</source>
+        <translation>传感器信号范围</translation>
+    </message>
+    <message>
+        <source>Input Range:</source>
+        <translation>传感器信号范围：</translation>
+    </message>
+    <message>
+        <source>STAB TrZero</source>
+        <translation>判稳与追零</translation>
+    </message>
+    <message>
+        <source>STAB Range:          </source>
+        <translation>判稳范围：</translation>
+    </message>
+    <message>
+        <source>STAB Time:</source>
+        <translation>判稳时间：</translation>
+    </message>
+    <message>
+        <source>TrZero Range:</source>
+        <translation>追零范围：</translation>
+    </message>
+    <message>
+        <source>TrZero Time:</source>
+        <translation>追零时间：</translation>
+    </message>
+    <message>
+        <source>Basic remote editing switch off, on before modifying parameters!</source>
+        <translation>基本参数远程编辑关闭，修改参数之前请在仪表中开启！</translation>
+    </message>
+</context>
+<context>
+    <name>WeightCal</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Theory CAL</source>
+        <translation>理论值标定</translation>
+    </message>
+    <message>
+        <source>LC mV/V:</source>
+        <translation>传感器灵敏度：</translation>
+    </message>
+    <message>
+        <source>LC Capacity:</source>
+        <translation>传感器总量程：</translation>
+    </message>
+    <message>
+        <source>Use T-CAL:</source>
+        <translation>理论值生效：</translation>
+    </message>
+    <message>
+        <source>Disable</source>
+        <translation>关</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>开</translation>
+    </message>
+    <message>
+        <source>Wt.Format</source>
+        <translation>重量参数</translation>
+    </message>
+    <message>
+        <source>Unit:</source>
+        <translation>重量单位：</translation>
+    </message>
+    <message>
+        <source>Decimal:</source>
+        <translation>小数点：</translation>
+    </message>
+    <message>
+        <source>Division:          </source>
+        <translation>分度值：</translation>
+    </message>
+    <message>
+        <source>Full Scale:     </source>
+        <translation>量程：</translation>
+    </message>
+    <message>
+        <source>CAL Weight</source>
+        <translation>砝码标定</translation>
+    </message>
+    <message>
+        <source>CP1:</source>
+        <translation>标定点1：</translation>
+    </message>
+    <message>
+        <source>CP2:</source>
+        <translation>标定点2：</translation>
+    </message>
+    <message>
+        <source>CP3:</source>
+        <translation>标定点3：</translation>
+    </message>
+    <message>
+        <source>CP4:</source>
+        <translation>标定点4：</translation>
+    </message>
+    <message>
+        <source>CP5:</source>
+        <translation>标定点5：</translation>
+    </message>
+    <message>
+        <source>Flowrate</source>
+        <translation>流量</translation>
+    </message>
+    <message>
+        <source>Sample Window:</source>
+        <translation>采样窗口：</translation>
+    </message>
+    <message>
+        <source>Max Flowrate:</source>
+        <translation>最大流量：</translation>
+    </message>
+    <message>
+        <source>Flowrate Unit:</source>
+        <translation>流量单位：</translation>
+    </message>
+    <message>
+        <source>Hour</source>
+        <translation>时</translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation>分</translation>
+    </message>
+    <message>
+        <source>CAL-ZERO</source>
+        <translation>标零</translation>
+    </message>
+    <message>
+        <source>Auto Capture:</source>
+        <translation>自动零点：</translation>
+    </message>
+    <message>
+        <source>Zero</source>
+        <translation>标零</translation>
+    </message>
+    <message>
+        <source>key In mV:</source>
+        <translation>手动零点：</translation>
+    </message>
+    <message>
+        <source>0 - 5.0000(1mV/V,unipolarity)
+0 - 10.0000(2mV/V,unipolarity)
+0 - 15.0000(3mV/V,unipolarity)
+-5 - 5.0000(1mV/V,bipolar)
+-10 - 10.0000(2mV/V,bipolar)
+-15 - 15.0000(3mV/V,bipolar)</source>
+        <translation>0 - 5.0000(1mV/V,单极性)
+0 - 10.0000(2mV/V,单极性)
+0 - 15.0000(3mV/V,单极性)
+-5 - 5.0000(1mV/V,双极性)
+-10 - 10.0000(2mV/V,双极性)
+-15 - 15.0000(3mV/V,双极性)</translation>
+    </message>
+    <message>
+        <source>CAL Correct</source>
+        <translation>重量修正系数</translation>
+    </message>
+    <message>
+        <source>Correct Coef:</source>
+        <translation>重量修正系数：</translation>
+    </message>
+    <message>
+        <source>CAL remote editing switch off, on before modifying parameters!</source>
+        <translation>标定远程编辑关闭，修改参数之前请在仪表中开启！</translation>
+    </message>
+</context>
+<context>
+    <name>Application</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input Config</source>
+        <translation>输入端口配置</translation>
+    </message>
+    <message>
+        <source>Input 1</source>
+        <translation>输入1</translation>
+    </message>
+    <message>
+        <source>Function：</source>
+        <translation>功能：</translation>
+    </message>
+    <message>
+        <source>NONE</source>
+        <translation>无功能</translation>
+    </message>
+    <message>
+        <source>ZERO</source>
+        <translation>零点</translation>
+    </message>
+    <message>
+        <source>CAL-ZERO</source>
+        <translation>标零</translation>
+    </message>
+    <message>
+        <source>TARE</source>
+        <translation>去皮</translation>
+    </message>
+    <message>
+        <source>CLEAR TARE</source>
+        <translation>清皮</translation>
+    </message>
+    <message>
+        <source>GROSS/NET</source>
+        <translation>毛净重切换</translation>
+    </message>
+    <message>
+        <source>COMP-ON</source>
+        <translation>使能比较点</translation>
+    </message>
+    <message>
+        <source>PRINT</source>
+        <translation>打印</translation>
+    </message>
+    <message>
+        <source>P_EMPTY_LINE</source>
+        <translation>打印走纸</translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation>模式：</translation>
+    </message>
+    <message>
+        <source>Low Level</source>
+        <translation>低电平</translation>
+    </message>
+    <message>
+        <source>High Level</source>
+        <translation>高电平</translation>
+    </message>
+    <message>
+        <source>Delay Time：</source>
+        <translation>去抖时间：</translation>
+    </message>
+    <message>
+        <source>0 - 200ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input 2</source>
+        <translation>输入2</translation>
+    </message>
+    <message>
+        <source>Input 3</source>
+        <translation>输入3</translation>
+    </message>
+    <message>
+        <source>Ext.IN 1</source>
+        <translation>扩展输入1</translation>
+    </message>
+    <message>
+        <source>Ext.IN 2</source>
+        <translation>扩展输入2</translation>
+    </message>
+    <message>
+        <source>Output Config</source>
+        <translation>输出端口配置</translation>
+    </message>
+    <message>
+        <source>Output 1</source>
+        <translation>输出1</translation>
+    </message>
+    <message>
+        <source>COMP1</source>
+        <translation>比较器1</translation>
+    </message>
+    <message>
+        <source>COMP2</source>
+        <translation>比较器2</translation>
+    </message>
+    <message>
+        <source>COMP3</source>
+        <translation>比较器3</translation>
+    </message>
+    <message>
+        <source>COMP4</source>
+        <translation>比较器4</translation>
+    </message>
+    <message>
+        <source>COMP5</source>
+        <translation>比较器5</translation>
+    </message>
+    <message>
+        <source>COMP6</source>
+        <translation>比较器6</translation>
+    </message>
+    <message>
+        <source>COMP7</source>
+        <translation>比较器7</translation>
+    </message>
+    <message>
+        <source>COMP8</source>
+        <translation>比较器8</translation>
+    </message>
+    <message>
+        <source>STABLE</source>
+        <translation>稳定</translation>
+    </message>
+    <message>
+        <source>Net</source>
+        <translation>净重</translation>
+    </message>
+    <message>
+        <source>PRINTING</source>
+        <translation>打印中</translation>
+    </message>
+    <message>
+        <source>-SIGN</source>
+        <translation>负重量</translation>
+    </message>
+    <message>
+        <source>COM-Pulse</source>
+        <translation>通讯心跳</translation>
+    </message>
+    <message>
+        <source>Mode：</source>
+        <translation>模式：</translation>
+    </message>
+    <message>
+        <source>Output 2</source>
+        <translation>输出2</translation>
+    </message>
+    <message>
+        <source>Output 3</source>
+        <translation>输出3</translation>
+    </message>
+    <message>
+        <source>Output 4</source>
+        <translation>输出4</translation>
+    </message>
+    <message>
+        <source>Output 5</source>
+        <translation>输出5</translation>
+    </message>
+    <message>
+        <source>Ext.Out 1</source>
+        <translation>扩展输出1</translation>
+    </message>
+    <message>
+        <source>Ext.Out 2</source>
+        <translation>扩展输出2</translation>
+    </message>
+    <message>
+        <source>Ext.Out 3</source>
+        <translation>扩展输出3</translation>
+    </message>
+    <message>
+        <source>Ext.Out 4</source>
+        <translation>扩展输出4</translation>
+    </message>
+    <message>
+        <source>COMP Config</source>
+        <translation>比较器配置</translation>
+    </message>
+    <message>
+        <source>COMP 1</source>
+        <translation>比较器1</translation>
+    </message>
+    <message>
+        <source>COMP Mode:</source>
+        <translation>比较模式：</translation>
+    </message>
+    <message>
+        <source>OFF </source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>W&lt;=CV1</source>
+        <translation>小于等于(重量)</translation>
+    </message>
+    <message>
+        <source>W=CV1</source>
+        <translation>等于(重量)</translation>
+    </message>
+    <message>
+        <source>W!=CV1</source>
+        <translation>不等于(重量)</translation>
+    </message>
+    <message>
+        <source>W&gt;=CV1</source>
+        <translation>大于等于(重量)</translation>
+    </message>
+    <message>
+        <source>CV1&lt;=W&lt;=CV2</source>
+        <translation>介于(重量)</translation>
+    </message>
+    <message>
+        <source>W&lt;[CV1,CV2]&gt;W</source>
+        <translation>不介于(重量)</translation>
+    </message>
+    <message>
+        <source>F&lt;=CV1</source>
+        <translation>小于等于(流量)</translation>
+    </message>
+    <message>
+        <source>F=CV1</source>
+        <translation>等于(流量)</translation>
+    </message>
+    <message>
+        <source>F!=CV1</source>
+        <translation>不等于(流量)</translation>
+    </message>
+    <message>
+        <source>F&gt;=CV1</source>
+        <translation>大于等于(流量)</translation>
+    </message>
+    <message>
+        <source>CV1&lt;=F&lt;=CV2</source>
+        <translation>介于(流量)</translation>
+    </message>
+    <message>
+        <source>F&lt;[CV1,CV2]&gt;F</source>
+        <translation>不介于(流量)</translation>
+    </message>
+    <message>
+        <source>COMP Value-1:</source>
+        <translation>比较值1：</translation>
+    </message>
+    <message>
+        <source>-999999 - 999999</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP Value-2:</source>
+        <translation>比较值2：</translation>
+    </message>
+    <message>
+        <source>ON COND:</source>
+        <translation>达成模式：</translation>
+    </message>
+    <message>
+        <source>Immediately</source>
+        <translation>立即输出</translation>
+    </message>
+    <message>
+        <source>Stable</source>
+        <translation>重量稳定后输出</translation>
+    </message>
+    <message>
+        <source>Debounce</source>
+        <translation>延时模式</translation>
+    </message>
+    <message>
+        <source>TRUE JudgeT:</source>
+        <translation>达成判定时间：</translation>
+    </message>
+    <message>
+        <source>0 - 50000ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OFF COND:</source>
+        <translation>失效模式：</translation>
+    </message>
+    <message>
+        <source>FALSE HoldT:</source>
+        <translation>失效判定时间：</translation>
+    </message>
+    <message>
+        <source>COMP 2</source>
+        <translation>比较器2</translation>
+    </message>
+    <message>
+        <source>COMP 3</source>
+        <translation>比较器3</translation>
+    </message>
+    <message>
+        <source>COMP 4</source>
+        <translation>比较器4</translation>
+    </message>
+    <message>
+        <source>COMP 5</source>
+        <translation>比较器5</translation>
+    </message>
+    <message>
+        <source>COMP 6</source>
+        <translation>比较器6</translation>
+    </message>
+    <message>
+        <source>COMP 7</source>
+        <translation>比较器7</translation>
+    </message>
+    <message>
+        <source>COMP 8</source>
+        <translation>比较器8</translation>
+    </message>
+    <message>
+        <source>-99999.9 - 99999.9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-9999.99 - 9999.99</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-999.999 - 999.999</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-99.9999 - 99.9999</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application remote editing switch off, on before modifying parameters!</source>
+        <translation>应用远程编辑关闭，修改参数之前请在仪表中开启！</translation>
+    </message>
+</context>
+<context>
+    <name>DataTrans</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM 0</source>
+        <translation>串口0</translation>
+    </message>
+    <message>
+        <source>COM0 ID:</source>
+        <translation>从机号：</translation>
+    </message>
+    <message>
+        <source>0 - 99</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Baudrate:</source>
+        <translation>波特率：</translation>
+    </message>
+    <message>
+        <source>Protocol:</source>
+        <translation>通讯协议：</translation>
+    </message>
+    <message>
+        <source>Modbus RTU</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus ASCII</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-A</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-B</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>r-Cont</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>rE-Cont</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>YH</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data Format:</source>
+        <translation>数据格式：</translation>
+    </message>
+    <message>
+        <source>8-N-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8-E-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8-O-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7-E-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7-O-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dword Format:</source>
+        <translation>双字格式</translation>
+    </message>
+    <message>
+        <source>AB-CD</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CD-AB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send Gap:</source>
+        <translation>连续发送间隔：</translation>
+    </message>
+    <message>
+        <source>0 - 1000ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM 1</source>
+        <translation>串口1</translation>
+    </message>
+    <message>
+        <source>COM1 ID:</source>
+        <translation>从机号：</translation>
+    </message>
+    <message>
+        <source>RS485/RS232:</source>
+        <translation>串口模式：</translation>
+    </message>
+    <message>
+        <source>485-Mode</source>
+        <translation>485模式</translation>
+    </message>
+    <message>
+        <source>232-Mode</source>
+        <translation>232模式</translation>
+    </message>
+    <message>
+        <source>COM 2</source>
+        <translation>串口2</translation>
+    </message>
+    <message>
+        <source>COM2 ID:</source>
+        <translation>从机号：</translation>
+    </message>
+    <message>
+        <source>NetCOM</source>
+        <translation>网口通讯</translation>
+    </message>
+    <message>
+        <source>Modbus/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-A/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-B/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>r-Cont/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>rE-Cont/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>YH/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DwordFormat:</source>
+        <translation>双字模式：</translation>
+    </message>
+    <message>
+        <source>IP Config:</source>
+        <translation>本机IP：</translation>
+    </message>
+    <message>
+        <source>0 - 255</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DEST. IP:</source>
+        <translation>目标IP：</translation>
+    </message>
+    <message>
+        <source>Socket:</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <source>0 - 65535</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Analog</source>
+        <translation>模拟量参数</translation>
+    </message>
+    <message>
+        <source>Analog Type:</source>
+        <translation>输出模式：</translation>
+    </message>
+    <message>
+        <source>4-20 mA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0-10 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User-mA</source>
+        <translation>用户电流</translation>
+    </message>
+    <message>
+        <source>User-V</source>
+        <translation>用户电压</translation>
+    </message>
+    <message>
+        <source>-5-5 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-10-10 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Link Data:</source>
+        <translation>关联变量：</translation>
+    </message>
+    <message>
+        <source>Weight</source>
+        <translation>当前重量</translation>
+    </message>
+    <message>
+        <source>Net</source>
+        <translation>净重</translation>
+    </message>
+    <message>
+        <source>Gross</source>
+        <translation>毛重</translation>
+    </message>
+    <message>
+        <source>Flow Rate</source>
+        <translation>流量</translation>
+    </message>
+    <message>
+        <source>Min. Out:</source>
+        <translation>最小输出：</translation>
+    </message>
+    <message>
+        <source>0 - 24.000 mA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero Out:</source>
+        <translation>零点输出：</translation>
+    </message>
+    <message>
+        <source>F.S. Out:</source>
+        <translation>最大量程输出：</translation>
+    </message>
+    <message>
+        <source>Max. Out:</source>
+        <translation>最大输出：</translation>
+    </message>
+    <message>
+        <source>Data-Trans remote editing switch off, on before modifying parameters!</source>
+        <translation>通讯远程编辑关闭，修改参数之前请在仪表中开启！</translation>
+    </message>
+    <message>
+        <source>0 - 10.000 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>
