@@ -1,6 +1,7 @@
 #ifndef R7_EDITORDRIVER_H
 #define R7_EDITORDRIVER_H
 
+#include "Modbus/displayweightthread.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 #include "main/mainwindow.h"
@@ -15,7 +16,8 @@
 #include <QtTest>
 
 // Drives page editors the way the operator does, and reads back what the
-// simulator was sent. Header-only: the page suites include it.
+// simulator was sent. Header-only: the page suites include it (pagedriver.h
+// takes the window and simulator helpers from here).
 namespace EditorDriver {
 
 // Click into the field (focus-in), select everything, type the new text.
@@ -71,11 +73,13 @@ inline QString registers(SimProcess &sim, int address, int count = 2)
     return sim.lastAnswer().mid(3);
 }
 
-// Stores a 32-bit value in the AB-CD word order of the simulator's default.
-inline bool setRegister32(SimProcess &sim, int address, quint32 value)
+// Stores a 32-bit value, signed or not, in the AB-CD word order of the
+// simulator's default.
+inline bool setRegister32(SimProcess &sim, int address, qint64 value)
 {
-    return sim.command(QStringLiteral("set %1 %2").arg(address).arg(value >> 16))
-        && sim.command(QStringLiteral("set %1 %2").arg(address + 1).arg(value & 0xFFFF));
+    const quint32 bits = quint32(value);
+    return sim.command(QStringLiteral("set %1 %2").arg(address).arg(bits >> 16))
+        && sim.command(QStringLiteral("set %1 %2").arg(address + 1).arg(bits & 0xFFFF));
 }
 
 // Connects the main window to the simulator over TCP through its connection page.
@@ -89,6 +93,27 @@ inline bool connectWindow(MainWindow *window, const SimProcess &sim)
     QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("connectButton")), Qt::LeftButton);
     return linkUp.count() == 1 && g_pageIndex == PageMainInterface;
 }
+
+// connectWindow(), then stops the polling worker: the suite runs the ticks by
+// hand (MainWindow::onTick()), so that nothing polls behind the test's back.
+inline bool connectForManualTicks(MainWindow *window, const SimProcess &sim)
+{
+    if (!connectWindow(window, sim))
+        return false;
+    window->worker()->stop();
+    return true;
+}
+
+// The text a widget shows: a property, or "item N" of a combo box.
+inline QString shownText(const QWidget *widget, const QString &property)
+{
+    if (property.startsWith(QLatin1String("item ")))
+        return qobject_cast<const QComboBox *>(widget)->itemText(property.mid(5).toInt());
+    return widget->property(qPrintable(property)).toString();
+}
+
+// The Chinese translation built into the program's resources.
+const QString ChineseTranslation = QStringLiteral(":/Translate/Language_CN.qm");
 
 } // namespace EditorDriver
 

@@ -1,36 +1,25 @@
 #ifndef R7_PAGEDRIVER_H
 #define R7_PAGEDRIVER_H
 
-#include "Modbus/linkstate.h"
-#include "Modbus/modbussetting.h"
-#include "main/mainwindow.h"
-
+#include "editordriver.h"
 #include "simprocess.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 
 // Drives parameter pages the way an operator does, against the simulator:
-// connects the main window over loopback TCP, picks combo box entries from the
-// pop-up list, types into line edits and reads registers back through the
-// simulator's console.
+// picks combo box entries from the pop-up list with the mouse, types into line
+// edits and reads registers back as numbers. Connecting the window, storing
+// 32-bit values and counting writes are EditorDriver's.
 namespace PageDriver {
 
-inline bool connectWindow(MainWindow *window, const SimProcess &sim)
-{
-    ModbusSetting *page = window->connectionPage();
-    page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(1);
-    page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(QStringLiteral("127.0.0.1"));
-    page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(QString::number(sim.tcpPort()));
-    QSignalSpy linkUp(page, &ModbusSetting::ConnectSuccessfulSignal);
-    QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("connectButton")), Qt::LeftButton);
-    return linkUp.count() == 1 && g_pageIndex == PageMainInterface;
-}
+using EditorDriver::connectForManualTicks;
+using EditorDriver::ChineseTranslation;
+using EditorDriver::setRegister32;
+using EditorDriver::simWrites;
 
 // The operator opens the pop-up and clicks the entry: the combo box gets the
 // focus first, as it does under the mouse, so its focus-in value is saved.
@@ -67,6 +56,15 @@ inline bool typeAndReturn(QLineEdit *edit, const QString &text)
     return true;
 }
 
+// The entries of a combo box, in order.
+inline QStringList itemTexts(const QComboBox *box)
+{
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
+    return texts;
+}
+
 // Registers as the simulator holds them (16-bit each).
 inline QList<int> registers(SimProcess &sim, int address, int count)
 {
@@ -86,21 +84,6 @@ inline qint64 pair(SimProcess &sim, int address)
     if (words.size() != 2)
         return -1;
     return (qint64(words.at(0)) << 16) | words.at(1);
-}
-
-inline bool setPair(SimProcess &sim, int address, qint32 value)
-{
-    const quint32 bits = quint32(value);
-    return sim.command(QStringLiteral("set %1 %2").arg(address).arg(bits >> 16))
-        && sim.command(QStringLiteral("set %1 %2").arg(address + 1).arg(bits & 0xFFFF));
-}
-
-// Number of write requests the simulator took in since the last reset.
-inline int writeCount(SimProcess &sim)
-{
-    if (!sim.command(QStringLiteral("writes")))
-        return -1;
-    return sim.lastAnswer().section(QLatin1Char(' '), -1).toInt();
 }
 
 } // namespace PageDriver

@@ -6,6 +6,7 @@
 
 #include "pagedriver.h"
 #include "simprocess.h"
+#include "testsupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -21,18 +22,6 @@ using namespace PageDriver;
 
 namespace {
 
-QStringList g_unmatchedSlots;
-QtMessageHandler g_previousHandler = nullptr;
-
-// setupUi only warns when an on_ slot lost its widget; that must fail the suite.
-void collectMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("QMetaObject::connectSlotsByName: No matching signal")))
-        g_unmatchedSlots << message;
-    if (g_previousHandler && type != QtDebugMsg)
-        g_previousHandler(type, context, message);
-}
-
 const QStringList InputFunctions = {"NONE", "ZERO", "CAL-ZERO", "TARE", "CLEAR TARE", "GROSS/NET",
                                     "COMP-ON", "PRINT", "P_EMPTY_LINE"};
 const QStringList Levels = {"Low Level", "High Level"};
@@ -41,14 +30,6 @@ const QStringList OutputFunctions = {"NONE", "COMP1", "COMP2", "COMP3", "COMP4",
 const QStringList CompModes = {"OFF ", "W<=CV1", "W=CV1", "W!=CV1", "W>=CV1", "CV1<=W<=CV2", "W<[CV1,CV2]>W",
                                "F<=CV1", "F=CV1", "F!=CV1", "F>=CV1", "CV1<=F<=CV2", "F<[CV1,CV2]>F"};
 const QStringList Conditions = {"Immediately", "Stable", "Debounce"};
-
-QStringList itemTexts(const QComboBox *box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
-    return texts;
-}
 
 } // namespace
 
@@ -101,7 +82,7 @@ private:
 
 void tst_Application::initTestCase()
 {
-    g_previousHandler = qInstallMessageHandler(collectMessages);
+    TestSupport::installMessageCollector();
     qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
     QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
 
@@ -115,9 +96,7 @@ void tst_Application::initTestCase()
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     QApplication::setActiveWindow(m_window);
     QVERIFY(QTest::qWaitForWindowActive(m_window));
-    QVERIFY(connectWindow(m_window, m_sim));
-    // Ticks are run by hand: nothing else polls.
-    m_window->worker()->stop();
+    QVERIFY(connectForManualTicks(m_window, m_sim));
     m_page = qobject_cast<Application *>(m_window->page(PageApplication));
     QVERIFY(m_page);
 }
@@ -135,9 +114,9 @@ void tst_Application::init()
         QVERIFY2(m_sim.command(QLatin1String(command)), qPrintable(m_sim.lastAnswer()));
     // Inputs, outputs and comparators start from zero in every test.
     for (int address = 300; address <= 367; address += 2)
-        QVERIFY(setPair(m_sim, address, 0));
+        QVERIFY(setRegister32(m_sim, address, 0));
     for (int address = 500; address <= 652; address += 2)
-        QVERIFY(setPair(m_sim, address, 0));
+        QVERIFY(setRegister32(m_sim, address, 0));
     g_mirror = DeviceMirror();
     g_unmatchedSlots.clear();
 
@@ -322,8 +301,8 @@ void tst_Application::tabCodes()
 void tst_Application::comparatorBlocksFollowTab()
 {
     // Markers in block 9 (COMP1 mode) and block 10 (COMP7 mode).
-    QVERIFY(setPair(m_sim, 500, 4));
-    QVERIFY(setPair(m_sim, 620, 9));
+    QVERIFY(setRegister32(m_sim, 500, 4));
+    QVERIFY(setRegister32(m_sim, 620, 9));
     tick();
     QCOMPARE(g_mirror.comparator[1], 0u); // the inputs tab polls block 6 only
 
@@ -339,7 +318,7 @@ void tst_Application::comparatorBlocksFollowTab()
     // though the header brought new decimals.
     auto *value = child<QLineEdit>(QStringLiteral("lineEditCOMP1Value1"));
     QCOMPARE(value->text(), QStringLiteral("0.00"));
-    QVERIFY(setPair(m_sim, 620, 3));
+    QVERIFY(setRegister32(m_sim, 620, 3));
     QVERIFY(m_sim.command(QStringLiteral("set 203 1")));
     QVERIFY(m_sim.command(QStringLiteral("fail 510 2")));
     tick();
@@ -375,7 +354,7 @@ void tst_Application::linkedLevels()
     QCOMPARE(child<QComboBox>(QStringLiteral("cBoxInputMode_4"))->currentIndex(), 0);
 
     // One write, to the chosen combo's register only: 0x0000 0x0001 -> 1.
-    QCOMPARE(writeCount(m_sim), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(pair(m_sim, address), 1);
     for (int other : {304, 310, 316}) {
         if (other != address)
@@ -404,24 +383,24 @@ void tst_Application::outputFunction()
     tick();
     QVERIFY(choose(child<QComboBox>(QStringLiteral("BoxOutput7")), 14));
     QCOMPARE(child<QComboBox>(QStringLiteral("BoxOutput7"))->currentText(), QStringLiteral("COM-Pulse"));
-    QCOMPARE(writeCount(m_sim), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(pair(m_sim, 356), 14);
 
     // The entry already shown is written again when chosen.
     QVERIFY(choose(child<QComboBox>(QStringLiteral("BoxOutput7")), 14));
-    QCOMPARE(writeCount(m_sim), 2);
+    QCOMPARE(simWrites(m_sim), 2);
 
     // A combo of the outputs tab writes nothing while the inputs table is in force.
     g_appTabCode = 6;
     QVERIFY(choose(child<QComboBox>(QStringLiteral("BoxMode_7")), 1));
-    QCOMPARE(writeCount(m_sim), 2);
+    QCOMPARE(simWrites(m_sim), 2);
     QCOMPARE(pair(m_sim, 358), 0);
 }
 
 void tst_Application::unknownFunctionLeavesComboBlank()
 {
-    QVERIFY(setPair(m_sim, 332, 15)); // 0x0000 0x000F -> 15, one past "COM-Pulse"
-    QVERIFY(setPair(m_sim, 334, 1));
+    QVERIFY(setRegister32(m_sim, 332, 15)); // 0x0000 0x000F -> 15, one past "COM-Pulse"
+    QVERIFY(setRegister32(m_sim, 334, 1));
     QVERIFY(clickTab(1));
     tick();
     auto *box = child<QComboBox>(QStringLiteral("BoxOutput1"));
@@ -433,8 +412,8 @@ void tst_Application::unknownFunctionLeavesComboBlank()
 void tst_Application::comparatorDisplay()
 {
     QVERIFY(m_sim.command(QStringLiteral("set 203 3")));
-    QVERIFY(setPair(m_sim, 502, -1234)); // 0xFFFF 0xFB2E
-    QVERIFY(setPair(m_sim, 508, -20));   // COMP1 judge time
+    QVERIFY(setRegister32(m_sim, 502, -1234)); // 0xFFFF 0xFB2E
+    QVERIFY(setRegister32(m_sim, 508, -20));   // COMP1 judge time
     QVERIFY(clickTab(2));
     tick();
     auto *value = child<QLineEdit>(QStringLiteral("lineEditCOMP1Value1"));
@@ -486,7 +465,7 @@ void tst_Application::comparatorEntry()
     QVERIFY(m_sim.command(QStringLiteral("writes reset")));
 
     QVERIFY(typeAndReturn(child<QLineEdit>(editor), typed));
-    QCOMPARE(writeCount(m_sim), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(pair(m_sim, address), expected);
 }
 
@@ -535,7 +514,7 @@ void tst_Application::wheelChangesNothing()
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(box, &wheel);
     QCOMPARE(box->currentIndex(), 0);
-    QCOMPARE(writeCount(m_sim), 0);
+    QCOMPARE(simWrites(m_sim), 0);
 }
 
 void tst_Application::chineseTexts_data()
@@ -564,12 +543,12 @@ void tst_Application::chineseTexts()
     QFETCH(QString, text);
 
     QVERIFY(m_sim.command(QStringLiteral("set 10205 0")));
-    QVERIFY(setPair(m_sim, 306, 150)); // input 1 delay
+    QVERIFY(setRegister32(m_sim, 306, 150)); // input 1 delay
     tick();
     auto *delay = child<QLineEdit>(QStringLiteral("lineEditInput1"));
     QCOMPARE(delay->text(), QStringLiteral("150"));
     QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":/Translate/Language_CN.qm")));
+    QVERIFY(translator.load(ChineseTranslation));
     QVERIFY(QCoreApplication::installTranslator(&translator));
     QCoreApplication::processEvents();
     QWidget *w = child<QWidget>(name);

@@ -8,6 +8,7 @@
 
 #include "editordriver.h"
 #include "simprocess.h"
+#include "testsupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -23,26 +24,6 @@ using namespace EditorDriver;
 
 // The Basic Config page in the main window, against the simulator: its form,
 // the preset tare's scaling both ways, the range tip, the banner and layout.
-
-namespace {
-
-QStringList g_unmatchedSlots;
-QStringList g_traces;
-QtMessageHandler g_previousHandler = nullptr;
-
-// setupUi connects on_<object>_<signal> slots by name and only warns when an
-// object was renamed; that warning must fail the suite.
-void collectMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("QMetaObject::connectSlotsByName: No matching signal")))
-        g_unmatchedSlots << message;
-    if (type == QtDebugMsg)
-        g_traces << message;
-    if (g_previousHandler && type != QtDebugMsg)
-        g_previousHandler(type, context, message);
-}
-
-} // namespace
 
 class tst_BasicConfig : public QObject
 {
@@ -83,7 +64,7 @@ private:
 
 void tst_BasicConfig::initTestCase()
 {
-    g_previousHandler = qInstallMessageHandler(collectMessages);
+    TestSupport::installMessageCollector();
     qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
     QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
 
@@ -91,15 +72,13 @@ void tst_BasicConfig::initTestCase()
     QVERIFY2(g_unmatchedSlots.isEmpty(), qPrintable(g_unmatchedSlots.join(QLatin1Char('\n'))));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QVERIFY(connectWindow(m_window.get(), m_sim));
-    // Ticks are run by hand, so that nothing polls behind the test's back.
-    m_window->worker()->stop();
+    QVERIFY(connectForManualTicks(m_window.get(), m_sim));
 }
 
 void tst_BasicConfig::cleanupTestCase()
 {
     m_window.reset();
-    qInstallMessageHandler(g_previousHandler);
+    TestSupport::removeMessageCollector();
 }
 
 void tst_BasicConfig::init()
@@ -401,17 +380,13 @@ void tst_BasicConfig::chineseTexts()
     QFETCH(QString, expected);
 
     QTranslator chinese;
-    QVERIFY(chinese.load(QStringLiteral(":/Translate/Language_CN.qm")));
+    QVERIFY(chinese.load(ChineseTranslation));
     QVERIFY(QCoreApplication::installTranslator(&chinese));
     QVERIFY(m_sim.command(QStringLiteral("set 10200 0")));
     tick();
     QWidget *widget = page()->findChild<QWidget *>(name);
     QVERIFY2(widget, qPrintable(name));
-    QString shown;
-    if (property.startsWith(QLatin1String("item ")))
-        shown = qobject_cast<QComboBox *>(widget)->itemText(property.mid(5).toInt());
-    else
-        shown = widget->property(qPrintable(property)).toString();
+    const QString shown = shownText(widget, property);
     QCoreApplication::removeTranslator(&chinese);
     QVERIFY(m_sim.command(QStringLiteral("set 10200 1")));
     QCOMPARE(shown, expected);

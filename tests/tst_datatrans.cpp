@@ -6,6 +6,7 @@
 
 #include "pagedriver.h"
 #include "simprocess.h"
+#include "testsupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -17,26 +18,6 @@
 using namespace PageDriver;
 
 namespace {
-
-QStringList g_unmatchedSlots;
-QtMessageHandler g_previousHandler = nullptr;
-
-// setupUi only warns when an on_ slot lost its widget; that must fail the suite.
-void collectMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("QMetaObject::connectSlotsByName: No matching signal")))
-        g_unmatchedSlots << message;
-    if (g_previousHandler && type != QtDebugMsg)
-        g_previousHandler(type, context, message);
-}
-
-QStringList itemTexts(const QComboBox *box)
-{
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i)
-        texts << box->itemText(i);
-    return texts;
-}
 
 // The registers of the page as the binding table lists them.
 QList<int> pageRegisters()
@@ -102,7 +83,7 @@ private:
 
 void tst_DataTrans::initTestCase()
 {
-    g_previousHandler = qInstallMessageHandler(collectMessages);
+    TestSupport::installMessageCollector();
     qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
     QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
 
@@ -115,9 +96,7 @@ void tst_DataTrans::initTestCase()
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
     QApplication::setActiveWindow(m_window);
     QVERIFY(QTest::qWaitForWindowActive(m_window));
-    QVERIFY(connectWindow(m_window, m_sim));
-    // Ticks are run by hand: nothing else polls.
-    m_window->worker()->stop();
+    QVERIFY(connectForManualTicks(m_window, m_sim));
     m_page = qobject_cast<DataTrans *>(m_window->page(PageDataTrans));
     QVERIFY(m_page);
 }
@@ -357,7 +336,7 @@ void tst_DataTrans::entry()
     tick();
     QVERIFY(m_sim.command(QStringLiteral("writes reset")));
     QVERIFY(typeAndReturn(child<QLineEdit>(editor), typed));
-    QCOMPARE(writeCount(m_sim), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(registers(m_sim, address, 1), QList<int>{expected});
 }
 
@@ -395,7 +374,7 @@ void tst_DataTrans::refusedEntry()
     QCOMPARE(edit->text(), before);
     // Leaving the field afterwards writes nothing either.
     edit->clearFocus();
-    QCOMPARE(writeCount(m_sim), 0);
+    QCOMPARE(simWrites(m_sim), 0);
     QCOMPARE(registers(m_sim, address, 1), QList<int>{1234});
 }
 
@@ -424,7 +403,7 @@ void tst_DataTrans::comboWrites()
     auto *box = child<QComboBox>(combo);
     QVERIFY(choose(box, index));
     QCOMPARE(box->currentText(), text);
-    QCOMPARE(writeCount(m_sim), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(registers(m_sim, address, 1), QList<int>{index});
 
     // A refused write puts the entry from before the pop-up back.
@@ -505,7 +484,7 @@ void tst_DataTrans::chineseTexts()
     QVERIFY(m_sim.command(QStringLiteral("set 8152 -4000")));
     tick();
     QTranslator translator;
-    QVERIFY(translator.load(QStringLiteral(":/Translate/Language_CN.qm")));
+    QVERIFY(translator.load(ChineseTranslation));
     QVERIFY(QCoreApplication::installTranslator(&translator));
     QCoreApplication::processEvents();
     QWidget *w = child<QWidget>(name);

@@ -5,6 +5,7 @@
 #include "Modbus/registeraccess.h"
 #include "main/mainwindow.h"
 
+#include "editordriver.h"
 #include "simprocess.h"
 
 #include <QChartView>
@@ -45,7 +46,7 @@ private slots:
     void deadSerialLine();
 
 private:
-    bool connectWindow();
+    bool connectWindow() { return EditorDriver::connectWindow(m_window, m_sim); }
     QLabel *label(const char *name) const { return m_window->findChild<QLabel *>(QLatin1String(name)); }
     // Runs ticks by hand: the worker thread is stopped so that nothing else polls.
     void manualTicks() { m_window->worker()->stop(); }
@@ -76,17 +77,6 @@ void tst_LinkCycle::cleanup()
     delete m_window;
     m_window = nullptr;
     QVERIFY(!modbusClient());
-}
-
-bool tst_LinkCycle::connectWindow()
-{
-    ModbusSetting *page = m_window->connectionPage();
-    page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(1);
-    page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(QStringLiteral("127.0.0.1"));
-    page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(QString::number(m_sim.tcpPort()));
-    QSignalSpy linkUp(page, &ModbusSetting::ConnectSuccessfulSignal);
-    QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("connectButton")), Qt::LeftButton);
-    return linkUp.count() == 1 && g_pageIndex == PageMainInterface;
 }
 
 void tst_LinkCycle::linkUpShowsSimulatorWeight()

@@ -2,6 +2,8 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/presentation.h"
 
+#include "testsupport.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -23,22 +25,6 @@
 using namespace QtCharts;
 
 namespace {
-
-// setupUi connects on_<object>_<signal> slots by name and only warns when an
-// object was renamed; that warning must fail the suite.
-QStringList g_unmatchedSlots;
-QtMessageHandler g_previousHandler = nullptr;
-
-void collectMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("QMetaObject::connectSlotsByName: No matching signal")))
-        g_unmatchedSlots << message;
-    // Page entry traces, and the offscreen platform warns on every show().
-    if (type == QtDebugMsg || message.contains(QLatin1String("propagateSizeHints")))
-        return;
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
-}
 
 quint32 floatBits(double value)
 {
@@ -188,12 +174,12 @@ private:
 
 void tst_MainInterface::initTestCase()
 {
-    g_previousHandler = qInstallMessageHandler(collectMessages);
+    TestSupport::installMessageCollector(TestSupport::PassAllButDebugAndSizeHints);
 }
 
 void tst_MainInterface::cleanupTestCase()
 {
-    qInstallMessageHandler(g_previousHandler);
+    TestSupport::removeMessageCollector();
 }
 
 void tst_MainInterface::init()

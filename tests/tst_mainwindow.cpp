@@ -8,6 +8,8 @@
 #include "Modbus/modbussetting.h"
 #include "main/mainwindow.h"
 
+#include "testsupport.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -26,23 +28,6 @@
 #include <QtTest>
 
 namespace {
-
-// Messages of interest, collected by the handler below.
-QStringList g_unmatchedSlots;
-QStringList g_traces;
-QtMessageHandler g_previousHandler = nullptr;
-
-// setupUi connects on_<object>_<signal> slots by name and only warns when an
-// object was renamed; that warning must fail the suite.
-void collectMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("QMetaObject::connectSlotsByName: No matching signal")))
-        g_unmatchedSlots << message;
-    if (type == QtDebugMsg)
-        g_traces << message;
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
-}
 
 const char *const NavButtons[6] = {"ButtonMainInterface", "ButtonBasicConfig", "ButtonWeightCal",
                                    "ButtonApplication",   "ButtonDataTrans",   "ButtonTestMaintain"};
@@ -111,7 +96,7 @@ void tst_MainWindow::initTestCase()
     QVERIFY(m_settingsDir.isValid());
     // Keeps the connection page from writing setting.ini beside the binary.
     qputenv("R7CONFIG_SETTINGS_DIR", m_settingsDir.path().toLocal8Bit());
-    g_previousHandler = qInstallMessageHandler(collectMessages);
+    TestSupport::installMessageCollector(TestSupport::PassAll);
     // The exit test closes the last window; that must not end the run.
     QApplication::setQuitOnLastWindowClosed(false);
 }

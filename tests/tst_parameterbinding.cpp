@@ -3,6 +3,7 @@
 #include "Modbus/linkstate.h"
 #include "Modbus/registeraccess.h"
 
+#include "editordriver.h"
 #include "simprocess.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@
 #include <functional>
 #include <memory>
 #include <utility>
+
+using namespace EditorDriver;
 
 // The binding mechanism on a page of its own, against the simulator: which
 // commits write, how often, what they write, and what an editor shows after a
@@ -164,16 +167,6 @@ private slots:
     void banner();
 
 private:
-    int simWrites();
-    QString register32(int address);
-    void replaceText(QLineEdit *edit, const QString &text);
-    void commitTextProbe(QLineEdit *edit, const QString &text)
-    {
-        replaceText(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-    }
-    void choose(QComboBox *box, int index);
-
     SimProcess m_sim;
     QModbusTcpClient *m_client = nullptr;
     std::unique_ptr<ProbePage> m_page;
@@ -229,42 +222,6 @@ void tst_ParameterBinding::init()
 void tst_ParameterBinding::cleanup()
 {
     m_page.reset();
-}
-
-int tst_ParameterBinding::simWrites()
-{
-    if (!m_sim.command(QStringLiteral("writes")))
-        return -1;
-    return m_sim.lastAnswer().section(QLatin1Char(' '), 2, 2).toInt();
-}
-
-// The two registers of a 32-bit parameter as the simulator holds them.
-QString tst_ParameterBinding::register32(int address)
-{
-    if (!m_sim.command(QStringLiteral("get %1 2").arg(address)))
-        return m_sim.lastAnswer();
-    return m_sim.lastAnswer().mid(3);
-}
-
-// As the operator does it: click into the field, select all, type.
-void tst_ParameterBinding::replaceText(QLineEdit *edit, const QString &text)
-{
-    QTest::mouseClick(edit, Qt::LeftButton);
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-// Opens the pop-up with a click and picks the item with Return, which raises
-// activated() even for the item already shown.
-void tst_ParameterBinding::choose(QComboBox *box, int index)
-{
-    QTest::mouseClick(box, Qt::LeftButton);
-    QAbstractItemView *view = box->view();
-    view->setCurrentIndex(box->model()->index(index, 0));
-    QTest::keyClick(view, Qt::Key_Return);
-    // Offscreen, the closed pop-up does not hand the activation back.
-    QApplication::setActiveWindow(box->window());
 }
 
 void tst_ParameterBinding::scaledValueText_data()
@@ -366,20 +323,20 @@ void tst_ParameterBinding::validator()
 void tst_ParameterBinding::returnWritesOnce()
 {
     replaceText(m_page->edit, QStringLiteral("42"));
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
     QTest::keyClick(m_page->edit, Qt::Key_Return);
-    QCOMPARE(simWrites(), 1);
-    QCOMPARE(register32(100), QStringLiteral("0 42"));
+    QCOMPARE(simWrites(m_sim), 1);
+    QCOMPARE(registers(m_sim, 100), QStringLiteral("0 42"));
     QCOMPARE(g_commitTraces.size(), 1);
     QVERIFY2(g_commitTraces.first().startsWith(QLatin1String("in \"ProbeEdit\" 100 2 sendVal 42 readVal 10")),
              qPrintable(g_commitTraces.first()));
     // The commit moved the focus away, and that focus move wrote nothing more.
     QVERIFY(!m_page->edit->hasFocus());
     QCOMPARE(QApplication::focusWidget(), m_page->tip);
-    QCOMPARE(simWrites(), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     // Neither does a later click elsewhere.
     QTest::mouseClick(m_page->unbound, Qt::LeftButton);
-    QCOMPARE(simWrites(), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(m_page->edit->text(), QStringLiteral("42"));
 }
 
@@ -388,13 +345,13 @@ void tst_ParameterBinding::leavingWritesOnce()
     replaceText(m_page->edit, QStringLiteral("43"));
     // Leaving the field commits it like Return.
     QTest::mouseClick(m_page->fixed, Qt::LeftButton);
-    QCOMPARE(simWrites(), 1);
-    QCOMPARE(register32(100), QStringLiteral("0 43"));
+    QCOMPARE(simWrites(m_sim), 1);
+    QCOMPARE(registers(m_sim, 100), QStringLiteral("0 43"));
     // The focus stays where the operator clicked.
     QVERIFY(m_page->fixed->hasFocus());
     QCOMPARE(m_page->currentEditor(), static_cast<QWidget *>(m_page->fixed));
     QTest::mouseClick(m_page->unbound, Qt::LeftButton);
-    QCOMPARE(simWrites(), 1);
+    QCOMPARE(simWrites(m_sim), 1);
 }
 
 void tst_ParameterBinding::sameValueShowsFocusInText()
@@ -405,13 +362,13 @@ void tst_ParameterBinding::sameValueShowsFocusInText()
     QTest::mouseClick(m_page->edit, Qt::LeftButton);
     QCOMPARE(g_savedValueText, QStringLiteral("12"));
     QTest::keyClick(m_page->edit, Qt::Key_Return);
-    QCOMPARE(simWrites(), 1);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(m_page->edit->text(), QStringLiteral("12"));
 
     // A text that comes to the value the device holds shows the focus-in text again.
     replaceText(m_page->edit, QStringLiteral("12.9"));
     QTest::keyClick(m_page->edit, Qt::Key_Return);
-    QCOMPARE(simWrites(), 2);
+    QCOMPARE(simWrites(m_sim), 2);
     QCOMPARE(m_page->edit->text(), QStringLiteral("12"));
 }
 
@@ -452,8 +409,8 @@ void tst_ParameterBinding::lineEditWrites()
     QVERIFY(edit);
     replaceText(edit, typed);
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(simWrites(), 1);
-    QCOMPARE(register32(address), registers);
+    QCOMPARE(simWrites(m_sim), 1);
+    QCOMPARE(EditorDriver::registers(m_sim, address), registers);
     // The text stays as typed until a refresh shows the device's value.
     QCOMPARE(edit->text(), shownAfter);
 }
@@ -477,7 +434,7 @@ void tst_ParameterBinding::oversizedNumberIsRefused()
     edit->setText(QStringLiteral("5"));
     replaceText(edit, typed);
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
     QCOMPARE(edit->text(), QStringLiteral("5"));
     QVERIFY(!edit->hasFocus());
 }
@@ -488,7 +445,7 @@ void tst_ParameterBinding::loneMinusNeverCommits()
     QCOMPARE(m_page->edit->text(), QStringLiteral("-"));
     QTest::keyClick(m_page->edit, Qt::Key_Return);
     QTest::mouseClick(m_page->unbound, Qt::LeftButton);
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
     QVERIFY(g_commitTraces.isEmpty());
 }
 
@@ -499,7 +456,7 @@ void tst_ParameterBinding::emptyTextRestoresWithoutWrite()
     QTest::keyClick(m_page->edit, Qt::Key_Return);
     QCOMPARE(m_page->edit->text(), QStringLiteral("17"));
     QCOMPARE(QApplication::focusWidget(), m_page->tip);
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
 }
 
 void tst_ParameterBinding::comboWritesChosenIndex_data()
@@ -517,8 +474,8 @@ void tst_ParameterBinding::comboWritesChosenIndex()
     QFETCH(int, chosen);
     m_page->box->setCurrentIndex(shown);
     choose(m_page->box, chosen);
-    QTRY_COMPARE(simWrites(), 1);
-    QCOMPARE(register32(102), QStringLiteral("0 %1").arg(chosen));
+    QTRY_COMPARE(simWrites(m_sim), 1);
+    QCOMPARE(registers(m_sim, 102), QStringLiteral("0 %1").arg(chosen));
     QCOMPARE(m_page->box->currentIndex(), chosen);
     QCOMPARE(m_page->currentEditor(), static_cast<QWidget *>(m_page->box));
 }
@@ -526,17 +483,17 @@ void tst_ParameterBinding::comboWritesChosenIndex()
 void tst_ParameterBinding::buttonWritesOne()
 {
     QTest::mouseClick(m_page->button, Qt::LeftButton);
-    QCOMPARE(simWrites(), 1);
-    QCOMPARE(register32(116), QStringLiteral("0 1"));
+    QCOMPARE(simWrites(m_sim), 1);
+    QCOMPARE(registers(m_sim, 116), QStringLiteral("0 1"));
 
     // The button writes to its own register even when it never took the focus.
     m_page->button->setFocusPolicy(Qt::NoFocus);
     m_page->edit->setFocus();
     QVERIFY(m_sim.command(QStringLiteral("set 117 0")));
     QTest::mouseClick(m_page->button, Qt::LeftButton);
-    QCOMPARE(simWrites(), 2);
-    QCOMPARE(register32(116), QStringLiteral("0 1"));
-    QCOMPARE(register32(100), QStringLiteral("0 10"));
+    QCOMPARE(simWrites(m_sim), 2);
+    QCOMPARE(registers(m_sim, 116), QStringLiteral("0 1"));
+    QCOMPARE(registers(m_sim, 100), QStringLiteral("0 10"));
 }
 
 void tst_ParameterBinding::failedWriteReverts_data()
@@ -559,7 +516,7 @@ void tst_ParameterBinding::failedWriteReverts()
     };
     QVERIFY(m_sim.command(faultAt(102)));
     choose(m_page->box, 2);
-    QTRY_COMPARE(simWrites(), 1);
+    QTRY_COMPARE(simWrites(m_sim), 1);
     // Back to the index it had before the pop-up opened.
     QCOMPARE(m_page->box->currentIndex(), 1);
 
@@ -567,9 +524,9 @@ void tst_ParameterBinding::failedWriteReverts()
     QVERIFY(m_sim.command(faultAt(100)));
     replaceText(m_page->edit, QStringLiteral("55"));
     QTest::keyClick(m_page->edit, Qt::Key_Return);
-    QCOMPARE(simWrites(), 2);
+    QCOMPARE(simWrites(m_sim), 2);
     QCOMPARE(m_page->edit->text(), QStringLiteral("10"));
-    QCOMPARE(register32(100), QStringLiteral("0 10"));
+    QCOMPARE(registers(m_sim, 100), QStringLiteral("0 10"));
 }
 
 void tst_ParameterBinding::revertUsesOwnFocusInText()
@@ -580,14 +537,14 @@ void tst_ParameterBinding::revertUsesOwnFocusInText()
     QVERIFY(m_sim.command(QStringLiteral("delay 100")));
     // While the refused write is on its way, the operator clicks into another field.
     g_atCommitTrace = [this] { QTest::mouseClick(m_page->fixed, Qt::LeftButton); };
-    commitTextProbe(m_page->edit, QStringLiteral("55"));
+    commitText(m_page->edit, QStringLiteral("55"));
     QVERIFY(m_sim.command(QStringLiteral("delay 0")));
     QVERIFY(!g_atCommitTrace);
     QCOMPARE(g_savedValueText, QStringLiteral("999"));
     QCOMPARE(m_page->edit->text(), QStringLiteral("10"));
     QCOMPARE(m_page->fixed->text(), QStringLiteral("999"));
     QVERIFY(m_page->fixed->hasFocus());
-    QCOMPARE(simWrites(), 1);
+    QCOMPARE(simWrites(m_sim), 1);
 }
 
 void tst_ParameterBinding::wheelChangesNothing_data()
@@ -613,7 +570,7 @@ void tst_ParameterBinding::wheelChangesNothing()
     }
     QCOMPARE(m_page->box->currentIndex(), 1);
     QCOMPARE(m_page->edit->text(), QStringLiteral("3"));
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
 }
 
 void tst_ParameterBinding::nothingWrittenWithoutRow_data()
@@ -645,7 +602,7 @@ void tst_ParameterBinding::nothingWrittenWithoutRow()
         choose(m_page->box, 2);
         QTRY_COMPARE(m_page->box->currentIndex(), 2);
     }
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
     QVERIFY(g_commitTraces.isEmpty());
     QCOMPARE(m_page->sendEditorValue(m_page->findChild<QWidget *>(editor), QStringLiteral("1")),
              CommitResult::NotBound);
@@ -653,7 +610,7 @@ void tst_ParameterBinding::nothingWrittenWithoutRow()
     m_page->hasTable = true;
     g_pageIndex = PageBasicConfig;
     QCOMPARE(m_page->sendEditorValue(m_page->box->view(), QStringLiteral("1")), CommitResult::NotBound);
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
 }
 
 void tst_ParameterBinding::refreshNeverWrites()
@@ -674,7 +631,7 @@ void tst_ParameterBinding::refreshNeverWrites()
     m_page->fields[1] = 0;
     m_page->refreshFromMirror(false);
     QCOMPARE(m_page->box->currentIndex(), 0);
-    QCOMPARE(simWrites(), 0);
+    QCOMPARE(simWrites(m_sim), 0);
 }
 
 void tst_ParameterBinding::banner_data()

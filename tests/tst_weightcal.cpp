@@ -7,6 +7,7 @@
 
 #include "editordriver.h"
 #include "simprocess.h"
+#include "testsupport.h"
 
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -27,17 +28,6 @@ using namespace EditorDriver;
 // banner and layout, and a whole calibration through the page's editors.
 
 namespace {
-
-QStringList g_unmatchedSlots;
-QtMessageHandler g_previousHandler = nullptr;
-
-void collectMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.contains(QLatin1String("QMetaObject::connectSlotsByName: No matching signal")))
-        g_unmatchedSlots << message;
-    if (g_previousHandler && type != QtDebugMsg)
-        g_previousHandler(type, context, message);
-}
 
 const char *const PointEdits[] = {"EditWeightCp1", "EditWeightCp2", "EditWeightCp3", "EditWeightCp4",
                                   "EditWeightCp5"};
@@ -95,7 +85,7 @@ private:
 
 void tst_WeightCal::initTestCase()
 {
-    g_previousHandler = qInstallMessageHandler(collectMessages);
+    TestSupport::installMessageCollector();
     qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
     QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
 
@@ -103,15 +93,13 @@ void tst_WeightCal::initTestCase()
     QVERIFY2(g_unmatchedSlots.isEmpty(), qPrintable(g_unmatchedSlots.join(QLatin1Char('\n'))));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QVERIFY(connectWindow(m_window.get(), m_sim));
-    // Ticks are run by hand, so that nothing polls behind the test's back.
-    m_window->worker()->stop();
+    QVERIFY(connectForManualTicks(m_window.get(), m_sim));
 }
 
 void tst_WeightCal::cleanupTestCase()
 {
     m_window.reset();
-    qInstallMessageHandler(g_previousHandler);
+    TestSupport::removeMessageCollector();
 }
 
 void tst_WeightCal::init()
@@ -539,17 +527,13 @@ void tst_WeightCal::chineseTexts()
     QFETCH(QString, expected);
 
     QTranslator chinese;
-    QVERIFY(chinese.load(QStringLiteral(":/Translate/Language_CN.qm")));
+    QVERIFY(chinese.load(ChineseTranslation));
     QVERIFY(QCoreApplication::installTranslator(&chinese));
     QVERIFY(m_sim.command(QStringLiteral("set 10202 0")));
     tick();
     QWidget *widget = page()->findChild<QWidget *>(name);
     QVERIFY2(widget, qPrintable(name));
-    QString shown;
-    if (property.startsWith(QLatin1String("item ")))
-        shown = qobject_cast<QComboBox *>(widget)->itemText(property.mid(5).toInt());
-    else
-        shown = widget->property(qPrintable(property)).toString();
+    const QString shown = shownText(widget, property);
     QCoreApplication::removeTranslator(&chinese);
     QVERIFY(m_sim.command(QStringLiteral("set 10202 1")));
     QCOMPARE(shown, expected);
