@@ -4,7 +4,8 @@
 //
 //   bench_polling tcp [SECONDS]
 //   bench_polling rtu [SECONDS]     (38400 8N1 through a socat pty pair, the
-//                                    simulator pacing replies like a real line)
+//                                    simulator pacing replies like a real line;
+//                                    R7BENCH_UNPACED=1: no pacing)
 #include "Modbus/displayweightthread.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
@@ -75,7 +76,10 @@ int main(int argc, char **argv)
         }
         simArgs = QStringList{QStringLiteral("--rtu"), pair->second(), QStringLiteral("--baud"),
                               QStringLiteral("38400"), QStringLiteral("--data-bits"), QStringLiteral("8"),
-                              QStringLiteral("--parity"), QStringLiteral("none"), QString::fromLatin1(qEnvironmentVariableIsEmpty("NOPACE") ? "--line-timing" : "--verbose")};
+                              QStringLiteral("--parity"), QStringLiteral("none")};
+        // Unpaced, the figures show what the client and the pty add on their own.
+        if (qEnvironmentVariableIsEmpty("R7BENCH_UNPACED"))
+            simArgs << QStringLiteral("--line-timing");
     }
     SimProcess sim(simArgs);
     if (!sim.start()) {
