@@ -87,11 +87,6 @@ DataTrans::DataTrans(QWidget *parent)
     , ui(new Ui::DataTrans)
 {
     ui->setupUi(this);
-    // Connected ahead of the binding's handler, so that a value the register
-    // cannot hold is turned back before anything is written.
-    for (QLineEdit *edit : findChildren<QLineEdit *>()) {
-        connect(edit, &QLineEdit::editingFinished, this, [this, edit]() { refuseOversizedEntry(edit); });
-    }
     setupBinding(ui->widget_top, ui->label_RemoteTip);
     // The banner is only for a device that refuses remote edits.
     ui->widget_top->hide();
@@ -127,11 +122,12 @@ void DataTrans::enterPage()
     qDebug() << "Into Data Tran-------------";
 }
 
-bool DataTrans::fitsRegister(const QLineEdit *edit, const QString &typed) const
+// Only the low 16 bits of a value reach the register, and they would read
+// back as some other value: such an entry is turned back instead.
+bool DataTrans::acceptsValue(const QLineEdit *edit, const QString &valueText) const
 {
     int exponent = 0;
     const bool analog = scaledList().exponentOf(edit->objectName(), &exponent);
-    const QString valueText = analog ? scaledValueText(typed, exponent) : typed;
     qint32 value = 0;
     // A text that is no 32-bit integer at all is refused by the binding itself.
     if (!integerPartOf(valueText, &value))
@@ -140,20 +136,6 @@ bool DataTrans::fitsRegister(const QLineEdit *edit, const QString &typed) const
         return value >= -32768 && value <= 32767;
     return value >= 0 && value <= 65535;
 }
-
-// Only the low 16 bits of a value reach the register, and they would read
-// back as some other value: such an entry is turned back instead.
-void DataTrans::refuseOversizedEntry(QLineEdit *edit)
-{
-    const QString typed = edit->text();
-    if (typed.isEmpty() || fitsRegister(edit, typed))
-        return;
-    qDebug() << "refused" << edit->objectName() << typed << "does not fit its register";
-    // The binding treats an emptied field as no entry: it puts the focus-in
-    // value back and writes nothing, neither now nor when the field is left.
-    edit->clear();
-}
-
 
 void DataTrans::on_cBoxAnalogType_currentIndexChanged(int index)
 {

@@ -29,6 +29,7 @@ public:
 
 protected:
     void retranslate() override;
+    bool acceptsValue(const QLineEdit *edit, const QString &valueText) const override;
 
 private slots:
     void on_cBoxAnalogType_currentIndexChanged(int index);
@@ -36,8 +37,6 @@ private slots:
 private:
     // Whether the value a line edit would write fits its 16-bit register:
     // analog outputs are signed thousandths, everything else is unsigned.
-    bool fitsRegister(const QLineEdit *edit, const QString &typed) const;
-    void refuseOversizedEntry(QLineEdit *edit);
 
     Ui::DataTrans *ui;
     int m_analogTypeShown = 0;

@@ -34,48 +34,9 @@ bool isClass(const QObject *object, const char *name)
     return object && qstrcmp(object->metaObject()->className(), name) == 0;
 }
 
-double powerOfTen(int exponent)
-{
-    double factor = 1.0;
-    for (int i = 0; i < exponent; ++i)
-        factor *= 10.0;
-    return factor;
-}
-
 int currentDecimals()
 {
     return int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
-}
-
-// Integer part of the typed decimal number times 10^exponent, digit by digit,
-// so that no precision is lost however long the number is. Leaves the sign
-// and the digits only; "" when the text is no plain decimal number.
-QString exactScaledInteger(const QString &typed, int exponent)
-{
-    QString text = typed.trimmed();
-    QString sign;
-    if (text.startsWith(QLatin1Char('-'))) {
-        sign = QStringLiteral("-");
-        text.remove(0, 1);
-    }
-    const int point = text.indexOf(QLatin1Char('.'));
-    QString whole = point < 0 ? text : text.left(point);
-    QString fraction = point < 0 ? QString() : text.mid(point + 1);
-    for (const QString &part : {whole, fraction}) {
-        for (QChar c : part) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return QString();
-        }
-    }
-    if (whole.isEmpty())
-        return QString();
-    fraction = fraction.leftJustified(exponent, QLatin1Char('0'), true);
-    QString digits = whole + fraction;
-    while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
-        digits.remove(0, 1);
-    if (digits == QLatin1String("0"))
-        sign.clear();
-    return sign + digits;
 }
 
 } // namespace
@@ -98,18 +59,6 @@ bool ScaledList::exponentOf(const QString &name, int *exponent) const
         }
     }
     return false;
-}
-
-QString scaledValueText(const QString &typed, int exponent)
-{
-    const QString rounded = scaledText(typed, powerOfTen(exponent));
-    // "%g" switches to exponent form from a million on (and to "inf" past the
-    // float range), where the part before the point is no longer the value.
-    static const QRegularExpression plain(QStringLiteral("^-?[0-9]+([.][0-9]*)?$"));
-    if (plain.match(rounded).hasMatch())
-        return rounded;
-    const QString exact = exactScaledInteger(typed, exponent);
-    return exact.isEmpty() ? rounded : exact;
 }
 
 bool integerPartOf(const QString &text, qint32 *value)
@@ -290,23 +239,32 @@ void ParameterPage::onButtonClicked(QPushButton *button)
     sendEditorValue(button, QStringLiteral("1"));
 }
 
+bool ParameterPage::acceptsValue(const QLineEdit *edit, const QString &valueText) const
+{
+    Q_UNUSED(edit);
+    Q_UNUSED(valueText);
+    return true;
+}
+
 void ParameterPage::onLineEditFinished(QLineEdit *edit)
 {
     const QString typed = edit->text();
-    if (typed.isEmpty()) {
+    QString valueText = typed;
+    int exponent = 0;
+    if (!typed.isEmpty() && scaledList().exponentOf(edit->objectName(), &exponent))
+        valueText = scaledValueText(typed, exponent == ScaledEditor::ScaleByDecimals ? currentDecimals() : exponent);
+
+    if (typed.isEmpty() || !acceptsValue(edit, valueText)) {
+        if (!typed.isEmpty())
+            qDebug() << "refused" << edit->objectName() << typed << "does not fit its register";
         edit->setText(g_savedValueText);
         // The restored text must not be committed by the focus move's own
-        // editingFinished(): an emptied field writes nothing.
+        // editingFinished(): an emptied or refused field writes nothing.
         m_editArmed = false;
         if (edit->hasFocus())
             moveFocusAway();
         return;
     }
-
-    QString valueText = typed;
-    int exponent = 0;
-    if (scaledList().exponentOf(edit->objectName(), &exponent))
-        valueText = scaledValueText(typed, exponent == ScaledEditor::ScaleByDecimals ? currentDecimals() : exponent);
     lineEditFinished(edit, typed, valueText);
 
     // Moving the focus away raises editingFinished() once more; only the

@@ -2,6 +2,7 @@
 #define PARAMETERBINDING_H
 
 #include "Modbus/devicemirror.h"
+#include "Modbus/presentation.h"
 
 #include <QHash>
 #include <QList>
@@ -80,12 +81,6 @@ enum class CommitResult {
     Failed    // the write returned a non-zero ResultCode: editor put back
 };
 
-// The raw integer text written for a typed number scaled by 10^exponent: six
-// significant digits of the single-precision product, as the device's own
-// panel rounds; when that text would be in exponent form (a product of a
-// million or more) the integer part of the exact decimal product instead.
-QString scaledValueText(const QString &typed, int exponent);
-
 // Converts the part of text before the first point to a signed 32-bit integer
 // (the fraction is cut off: 12.7 -> 12, -0.5 -> 0); false when it is no number
 // or does not fit.
@@ -146,6 +141,10 @@ protected:
     // The value text a combo box commits for the chosen index; the index in
     // decimal unless the page says otherwise.
     virtual QString comboValueText(QComboBox *box, int index) const;
+    // Whether the register behind a line edit can hold the scaled value text;
+    // a refused entry is put back and nothing is written, as for an emptied
+    // field. Every value that is a 32-bit integer by default.
+    virtual bool acceptsValue(const QLineEdit *edit, const QString &valueText) const;
     // Called for every editingFinished() of a non-empty line edit after the
     // scaling, whether or not the commit then writes.
     virtual void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText);

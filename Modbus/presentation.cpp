@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 const QStringList UnitNames = {QStringLiteral("t"), QStringLiteral("kg"), QStringLiteral("g"),
                                QStringLiteral("lb"), QStringLiteral("KN"), QStringLiteral("N"),
@@ -95,17 +96,59 @@ bool unitChanged(bool force)
     return changed || force;
 }
 
-QString scaledText(const QString &text, double factor)
+namespace {
+
+// Integer part of the typed decimal number times 10^exponent, digit by digit,
+// so that no precision is lost however long the number is. Leaves the sign
+// and the digits only; "" when the text is no plain decimal number.
+QString exactScaledInteger(const QString &typed, int exponent)
+{
+    QString text = typed.trimmed();
+    QString sign;
+    if (text.startsWith(QLatin1Char('-'))) {
+        sign = QStringLiteral("-");
+        text.remove(0, 1);
+    }
+    const int point = text.indexOf(QLatin1Char('.'));
+    QString whole = point < 0 ? text : text.left(point);
+    QString fraction = point < 0 ? QString() : text.mid(point + 1);
+    for (const QString &part : {whole, fraction}) {
+        for (QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return QString();
+        }
+    }
+    if (whole.isEmpty())
+        return QString();
+    fraction = fraction.leftJustified(exponent, QLatin1Char('0'), true);
+    QString digits = whole + fraction;
+    while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+        digits.remove(0, 1);
+    if (digits == QLatin1String("0"))
+        sign.clear();
+    return sign + digits;
+}
+
+} // namespace
+
+QString scaledValueText(const QString &typed, int exponent)
 {
     // Single precision on purpose: six significant digits absorb its error
     // (1.15 x 100 gives 115, not 114.999).
-    const float product = text.toFloat() * float(factor);
-    return QString::asprintf("%g", double(product));
+    const float product = typed.toFloat() * float(powerOfTen(exponent));
+    const QString rounded = QString::asprintf("%g", double(product));
+    // "%g" switches to exponent form from a million on (and to "inf" past the
+    // float range), where the part before the point is no longer the value.
+    static const QRegularExpression plain(QStringLiteral("^-?[0-9]+([.][0-9]*)?$"));
+    if (plain.match(rounded).hasMatch())
+        return rounded;
+    const QString exact = exactScaledInteger(typed, exponent);
+    return exact.isEmpty() ? rounded : exact;
 }
 
 QString toRawText(const QLineEdit *edit)
 {
     if (!edit)
         return QString();
-    return scaledText(edit->text(), powerOfTen(mirrorDecimals()));
+    return scaledValueText(edit->text(), mirrorDecimals());
 }

@@ -20,10 +20,13 @@ void showUnitLabels(QLabel *const *labels, int count, bool force);
 bool decimalsChanged(bool force);
 bool unitChanged(bool force);
 
-// Raw integer text for the number typed in a line edit, scaled by 10^decimals.
+// The raw integer text written for a typed number scaled by 10^exponent: six
+// significant digits of the single-precision product, as the device's own
+// panel rounds; when that text would be in exponent form (a product of a
+// million or more) the integer part of the exact decimal product instead.
+QString scaledValueText(const QString &typed, int exponent);
+// The same for the number typed in a line edit, scaled by the mirror's decimals.
 QString toRawText(const QLineEdit *edit);
-// The same for any factor: at most six significant digits, plain below 1e6.
-QString scaledText(const QString &text, double factor);
 
 // Fixed-point text of a raw integer scaled by 10^decimals.
 QString formatScaled(qint64 raw, int decimals);
