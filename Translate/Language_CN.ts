@@ -2,561 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
-    <name>MainWindow</name>
-    <message>
-        <source>Orvik R7 Config System</source>
-        <translation>Orvik R7 配置系统</translation>
-    </message>
-    <message>
-        <source>Main Interface</source>
-        <translation>主界面</translation>
-    </message>
-    <message>
-        <source>Basic Config</source>
-        <translation>基本参数</translation>
-    </message>
-    <message>
-        <source>Weight &amp; CAL</source>
-        <translation>称重标定</translation>
-    </message>
-    <message>
-        <source>Weight &amp;&amp; CAL</source>
-        <translation>称重标定</translation>
-    </message>
-    <message>
-        <source>Application</source>
-        <translation>应用参数</translation>
-    </message>
-    <message>
-        <source>Data-Trans</source>
-        <translation>通讯参数</translation>
-    </message>
-    <message>
-        <source>Test Maintain</source>
-        <translation>测试维护</translation>
-    </message>
-    <message>
-        <source>EN/CH</source>
-        <translation>英文/中文</translation>
-    </message>
-    <message>
-        <source>Dark/Light</source>
-        <translation>暗黑/明亮</translation>
-    </message>
-    <message>
-        <source>MIN</source>
-        <translation>最小化</translation>
-    </message>
-    <message>
-        <source>MAX</source>
-        <translation>最大化</translation>
-    </message>
-    <message>
-        <source>CLOSE</source>
-        <translation>关闭</translation>
-    </message>
-    <message>
-        <source>Weight</source>
-        <translation>重量</translation>
-    </message>
-    <message>
-        <source>Sensor Voltage</source>
-        <translation>传感器电压</translation>
-    </message>
-    <message>
-        <source>Flow Rate </source>
-        <translation>流量</translation>
-    </message>
-    <message>
-        <source>Flow Rate</source>
-        <translation>流量</translation>
-    </message>
-    <message>
-        <source>Error Message</source>
-        <translation>错误信息</translation>
-    </message>
-    <message>
-        <source>NET</source>
-        <translation>净重</translation>
-    </message>
-    <message>
-        <source>Disconnect</source>
-        <translation>断开连接</translation>
-    </message>
-    <message>
-        <source>Protocol:</source>
-        <translation>通讯协议：</translation>
-    </message>
-    <message>
-        <source>Connected</source>
-        <translation>连接</translation>
-    </message>
-    <message>
-        <source>Slave ID:</source>
-        <translation>从机号：</translation>
-    </message>
-    <message>
-        <source>Delay:</source>
-        <translation>延时：</translation>
-    </message>
-    <message>
-        <source>Dword Format:</source>
-        <translation>双字模式：</translation>
-    </message>
-    <message>
-        <source>Port: </source>
-        <translation>端口号：</translation>
-    </message>
-    <message>
-        <source>Communication-Normal</source>
-        <translation>通讯正常</translation>
-    </message>
-    <message>
-        <source>Communication-Error</source>
-        <translation>通讯错误</translation>
-    </message>
-    <message>
-        <source>Over Full Scale</source>
-        <translation>重量正溢出</translation>
-    </message>
-    <message>
-        <source>Weight Under Limit</source>
-        <translation>重量负溢出</translation>
-    </message>
-    <message>
-        <source>Loadcell Over</source>
-        <translation>传感器正溢出</translation>
-    </message>
-    <message>
-        <source>Loadcell Under</source>
-        <translation>传感器负溢出</translation>
-    </message>
-</context>
-<context>
-    <name>ModbusSetting</name>
-    <message>
-        <source>Connection Setup</source>
-        <translation>连接配置</translation>
-    </message>
-    <message>
-        <source>Protocol:</source>
-        <translation>通讯协议：</translation>
-    </message>
-    <message>
-        <source>Serial:</source>
-        <translation>串口号：</translation>
-    </message>
-    <message>
-        <source>Slave ID:</source>
-        <translation>从机号：</translation>
-    </message>
-    <message>
-        <source>HOST IP:</source>
-        <translation>主机IP：</translation>
-    </message>
-    <message>
-        <source>Port：</source>
-        <translation>端口号：</translation>
-    </message>
-    <message>
-        <source>Dword Format:</source>
-        <translation>双字模式：</translation>
-    </message>
-    <message>
-        <source>Delay:</source>
-        <translation>延时：</translation>
-    </message>
-    <message>
-        <source>Baud Rate:</source>
-        <translation>波特率：</translation>
-    </message>
-    <message>
-        <source>Data Bits:</source>
-        <translation>数据位：</translation>
-    </message>
-    <message>
-        <source>Parity:</source>
-        <translation>校验位：</translation>
-    </message>
-    <message>
-        <source>Stop Bits:</source>
-        <translation>停止位：</translation>
-    </message>
-    <message>
-        <source>NONE</source>
-        <translation>无(NONE)</translation>
-    </message>
-    <message>
-        <source>EVEN</source>
-        <translation>偶(EVEN)</translation>
-    </message>
-    <message>
-        <source>ODD</source>
-        <translation>奇(ODD)</translation>
-    </message>
-    <message>
-        <source>Connect</source>
-        <translation>连接</translation>
-    </message>
-    <message>
-        <source>Version: 1.0.0</source>
-        <translation>版本：1.0.0</translation>
-    </message>
-    <message>
-        <source>Warning</source>
-        <translation>警告</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>确认</translation>
-    </message>
-    <message>
-        <source>Operation Failed,Please try again!</source>
-        <translation>操作失败，请重试！</translation>
-    </message>
-</context>
-<context>
-    <name>QObject</name>
-    <message>
-        <source>Confirm</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>取消</translation>
-    </message>
-    <message>
-        <source>Password</source>
-        <translation>密码</translation>
-    </message>
-    <message>
-        <source>Please Input:</source>
-        <translation>请输入：</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>确认</translation>
-    </message>
-</context>
-<context>
-    <name>TestMaintain</name>
-    <message>
-        <source>Tip</source>
-        <translation>提示</translation>
-    </message>
-    <message>
-        <source>Reset All</source>
-        <translation>全部复位</translation>
-    </message>
-    <message>
-        <source>Password Failed!</source>
-        <translation>密码错误！</translation>
-    </message>
-</context>
-<context>
-    <name>MainInterface</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Monitoring Curve 1:</source>
-        <translation>监控曲线1：</translation>
-    </message>
-    <message>
-        <source>Gross</source>
-        <translation>毛重</translation>
-    </message>
-    <message>
-        <source>Net</source>
-        <translation>净重</translation>
-    </message>
-    <message>
-        <source>Tare</source>
-        <translation>皮重</translation>
-    </message>
-    <message>
-        <source>Sensor Voltage</source>
-        <translation>传感器电压</translation>
-    </message>
-    <message>
-        <source>Gain Voltage</source>
-        <translation>相对零点电压</translation>
-    </message>
-    <message>
-        <source>Flow Rate</source>
-        <translation>流量</translation>
-    </message>
-    <message>
-        <source>Pause</source>
-        <translation>暂停</translation>
-    </message>
-    <message>
-        <source>Monitoring Curve 2:</source>
-        <translation>监控曲线2</translation>
-    </message>
-    <message>
-        <source>Start</source>
-        <translation>启动</translation>
-    </message>
-    <message>
-        <source>Sensor Volt</source>
-        <translation>传感器电压</translation>
-    </message>
-    <message>
-        <source>Gain Volt</source>
-        <translation>相对零点电压</translation>
-    </message>
-    <message>
-        <source>Real Time/s</source>
-        <translation>实时时间/s</translation>
-    </message>
-</context>
-<context>
-    <name>BasicConfig</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Zero Config</source>
-        <translation>清零操作</translation>
-    </message>
-    <message>
-        <source>PWR-On Zero:</source>
-        <translation>上电清零：</translation>
-    </message>
-    <message>
-        <source>Remote Zero:</source>
-        <translation>远程清零开关：</translation>
-    </message>
-    <message>
-        <source>Zero Range:          </source>
-        <translation>清零范围：</translation>
-    </message>
-    <message>
-        <source>Tare Config</source>
-        <translation>皮重操作</translation>
-    </message>
-    <message>
-        <source>Remote Tare:</source>
-        <translation>皮重操作：</translation>
-    </message>
-    <message>
-        <source>Tare Record:</source>
-        <translation>皮重记忆：</translation>
-    </message>
-    <message>
-        <source>NetSign COR:</source>
-        <translation>负净重修正：</translation>
-    </message>
-    <message>
-        <source>Disable</source>
-        <translation>关闭</translation>
-    </message>
-    <message>
-        <source>CorrectTare</source>
-        <translation>修正皮重</translation>
-    </message>
-    <message>
-        <source>BackToGross</source>
-        <translation>返回毛重</translation>
-    </message>
-    <message>
-        <source>Preset Tare:</source>
-        <translation>预置皮重：</translation>
-    </message>
-    <message>
-        <source>Sample Filter</source>
-        <translation>滤波与采样</translation>
-    </message>
-    <message>
-        <source>Digit-Filter:          </source>
-        <translation>数字滤波：</translation>
-    </message>
-    <message>
-        <source>Adv. Filter:</source>
-        <translation>稳态滤波：</translation>
-    </message>
-    <message>
-        <source>Sample Rate:</source>
-        <translation>AD采样速度：</translation>
-    </message>
-    <message>
-        <source>Input Range</source>
-        <translation>传感器信号范围</translation>
-    </message>
-    <message>
-        <source>Input Range:</source>
-        <translation>传感器信号范围：</translation>
-    </message>
-    <message>
-        <source>STAB TrZero</source>
-        <translation>判稳与追零</translation>
-    </message>
-    <message>
-        <source>STAB Range:          </source>
-        <translation>判稳范围：</translation>
-    </message>
-    <message>
-        <source>STAB Time:</source>
-        <translation>判稳时间：</translation>
-    </message>
-    <message>
-        <source>TrZero Range:</source>
-        <translation>追零范围：</translation>
-    </message>
-    <message>
-        <source>TrZero Time:</source>
-        <translation>追零时间：</translation>
-    </message>
-    <message>
-        <source>Basic remote editing switch off, on before modifying parameters!</source>
-        <translation>基本参数远程编辑关闭，修改参数之前请在仪表中开启！</translation>
-    </message>
-</context>
-<context>
-    <name>WeightCal</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Theory CAL</source>
-        <translation>理论值标定</translation>
-    </message>
-    <message>
-        <source>LC mV/V:</source>
-        <translation>传感器灵敏度：</translation>
-    </message>
-    <message>
-        <source>LC Capacity:</source>
-        <translation>传感器总量程：</translation>
-    </message>
-    <message>
-        <source>Use T-CAL:</source>
-        <translation>理论值生效：</translation>
-    </message>
-    <message>
-        <source>Disable</source>
-        <translation>关</translation>
-    </message>
-    <message>
-        <source>Enable</source>
-        <translation>开</translation>
-    </message>
-    <message>
-        <source>Wt.Format</source>
-        <translation>重量参数</translation>
-    </message>
-    <message>
-        <source>Unit:</source>
-        <translation>重量单位：</translation>
-    </message>
-    <message>
-        <source>Decimal:</source>
-        <translation>小数点：</translation>
-    </message>
-    <message>
-        <source>Division:          </source>
-        <translation>分度值：</translation>
-    </message>
-    <message>
-        <source>Full Scale:     </source>
-        <translation>量程：</translation>
-    </message>
-    <message>
-        <source>CAL Weight</source>
-        <translation>砝码标定</translation>
-    </message>
-    <message>
-        <source>CP1:</source>
-        <translation>标定点1：</translation>
-    </message>
-    <message>
-        <source>CP2:</source>
-        <translation>标定点2：</translation>
-    </message>
-    <message>
-        <source>CP3:</source>
-        <translation>标定点3：</translation>
-    </message>
-    <message>
-        <source>CP4:</source>
-        <translation>标定点4：</translation>
-    </message>
-    <message>
-        <source>CP5:</source>
-        <translation>标定点5：</translation>
-    </message>
-    <message>
-        <source>Flowrate</source>
-        <translation>流量</translation>
-    </message>
-    <message>
-        <source>Sample Window:</source>
-        <translation>采样窗口：</translation>
-    </message>
-    <message>
-        <source>Max Flowrate:</source>
-        <translation>最大流量：</translation>
-    </message>
-    <message>
-        <source>Flowrate Unit:</source>
-        <translation>流量单位：</translation>
-    </message>
-    <message>
-        <source>Hour</source>
-        <translation>时</translation>
-    </message>
-    <message>
-        <source>Minute</source>
-        <translation>分</translation>
-    </message>
-    <message>
-        <source>CAL-ZERO</source>
-        <translation>标零</translation>
-    </message>
-    <message>
-        <source>Auto Capture:</source>
-        <translation>自动零点：</translation>
-    </message>
-    <message>
-        <source>Zero</source>
-        <translation>标零</translation>
-    </message>
-    <message>
-        <source>key In mV:</source>
-        <translation>手动零点：</translation>
-    </message>
-    <message>
-        <source>0 - 5.0000(1mV/V,unipolarity)
-0 - 10.0000(2mV/V,unipolarity)
-0 - 15.0000(3mV/V,unipolarity)
--5 - 5.0000(1mV/V,bipolar)
--10 - 10.0000(2mV/V,bipolar)
--15 - 15.0000(3mV/V,bipolar)</source>
-        <translation>0 - 5.0000(1mV/V,单极性)
-0 - 10.0000(2mV/V,单极性)
-0 - 15.0000(3mV/V,单极性)
--5 - 5.0000(1mV/V,双极性)
--10 - 10.0000(2mV/V,双极性)
--15 - 15.0000(3mV/V,双极性)</translation>
-    </message>
-    <message>
-        <source>CAL Correct</source>
-        <translation>重量修正系数</translation>
-    </message>
-    <message>
-        <source>Correct Coef:</source>
-        <translation>重量修正系数：</translation>
-    </message>
-    <message>
-        <source>CAL remote editing switch off, on before modifying parameters!</source>
-        <translation>标定远程编辑关闭，修改参数之前请在仪表中开启！</translation>
-    </message>
-</context>
-<context>
     <name>Application</name>
     <message>
         <source>Form</source>
@@ -904,6 +349,109 @@
     </message>
 </context>
 <context>
+    <name>BasicConfig</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero Config</source>
+        <translation>清零操作</translation>
+    </message>
+    <message>
+        <source>PWR-On Zero:</source>
+        <translation>上电清零：</translation>
+    </message>
+    <message>
+        <source>Remote Zero:</source>
+        <translation>远程清零开关：</translation>
+    </message>
+    <message>
+        <source>Zero Range:          </source>
+        <translation>清零范围：</translation>
+    </message>
+    <message>
+        <source>Tare Config</source>
+        <translation>皮重操作</translation>
+    </message>
+    <message>
+        <source>Remote Tare:</source>
+        <translation>皮重操作：</translation>
+    </message>
+    <message>
+        <source>Tare Record:</source>
+        <translation>皮重记忆：</translation>
+    </message>
+    <message>
+        <source>NetSign COR:</source>
+        <translation>负净重修正：</translation>
+    </message>
+    <message>
+        <source>Disable</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>CorrectTare</source>
+        <translation>修正皮重</translation>
+    </message>
+    <message>
+        <source>BackToGross</source>
+        <translation>返回毛重</translation>
+    </message>
+    <message>
+        <source>Preset Tare:</source>
+        <translation>预置皮重：</translation>
+    </message>
+    <message>
+        <source>Sample Filter</source>
+        <translation>滤波与采样</translation>
+    </message>
+    <message>
+        <source>Digit-Filter:          </source>
+        <translation>数字滤波：</translation>
+    </message>
+    <message>
+        <source>Adv. Filter:</source>
+        <translation>稳态滤波：</translation>
+    </message>
+    <message>
+        <source>Sample Rate:</source>
+        <translation>AD采样速度：</translation>
+    </message>
+    <message>
+        <source>Input Range</source>
+        <translation>传感器信号范围</translation>
+    </message>
+    <message>
+        <source>Input Range:</source>
+        <translation>传感器信号范围：</translation>
+    </message>
+    <message>
+        <source>STAB TrZero</source>
+        <translation>判稳与追零</translation>
+    </message>
+    <message>
+        <source>STAB Range:          </source>
+        <translation>判稳范围：</translation>
+    </message>
+    <message>
+        <source>STAB Time:</source>
+        <translation>判稳时间：</translation>
+    </message>
+    <message>
+        <source>TrZero Range:</source>
+        <translation>追零范围：</translation>
+    </message>
+    <message>
+        <source>TrZero Time:</source>
+        <translation>追零时间：</translation>
+    </message>
+    <message>
+        <source>Basic remote editing switch off, on before modifying parameters!</source>
+        <translation>基本参数远程编辑关闭，修改参数之前请在仪表中开启！</translation>
+    </message>
+</context>
+<context>
     <name>DataTrans</name>
     <message>
         <source>Form</source>
@@ -1168,6 +716,467 @@
     <message>
         <source>0 - 10.000 V</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MainInterface</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Monitoring Curve 1:</source>
+        <translation>监控曲线1：</translation>
+    </message>
+    <message>
+        <source>Gross</source>
+        <translation>毛重</translation>
+    </message>
+    <message>
+        <source>Net</source>
+        <translation>净重</translation>
+    </message>
+    <message>
+        <source>Tare</source>
+        <translation>皮重</translation>
+    </message>
+    <message>
+        <source>Sensor Voltage</source>
+        <translation>传感器电压</translation>
+    </message>
+    <message>
+        <source>Gain Voltage</source>
+        <translation>相对零点电压</translation>
+    </message>
+    <message>
+        <source>Flow Rate</source>
+        <translation>流量</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Monitoring Curve 2:</source>
+        <translation>监控曲线2</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>启动</translation>
+    </message>
+    <message>
+        <source>Sensor Volt</source>
+        <translation>传感器电压</translation>
+    </message>
+    <message>
+        <source>Gain Volt</source>
+        <translation>相对零点电压</translation>
+    </message>
+    <message>
+        <source>Real Time/s</source>
+        <translation>实时时间/s</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Orvik R7 Config System</source>
+        <translation>Orvik R7 配置系统</translation>
+    </message>
+    <message>
+        <source>Main Interface</source>
+        <translation>主界面</translation>
+    </message>
+    <message>
+        <source>Basic Config</source>
+        <translation>基本参数</translation>
+    </message>
+    <message>
+        <source>Weight &amp;&amp; CAL</source>
+        <translation>称重标定</translation>
+    </message>
+    <message>
+        <source>Application</source>
+        <translation>应用参数</translation>
+    </message>
+    <message>
+        <source>Data-Trans</source>
+        <translation>通讯参数</translation>
+    </message>
+    <message>
+        <source>Test Maintain</source>
+        <translation>测试维护</translation>
+    </message>
+    <message>
+        <source>EN/CH</source>
+        <translation>英文/中文</translation>
+    </message>
+    <message>
+        <source>Dark/Light</source>
+        <translation>暗黑/明亮</translation>
+    </message>
+    <message>
+        <source>MIN</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>MAX</source>
+        <translation>最大化</translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Weight</source>
+        <translation>重量</translation>
+    </message>
+    <message>
+        <source>Sensor Voltage</source>
+        <translation>传感器电压</translation>
+    </message>
+    <message>
+        <source>Flow Rate </source>
+        <translation>流量</translation>
+    </message>
+    <message>
+        <source>Error Message</source>
+        <translation>错误信息</translation>
+    </message>
+    <message>
+        <source>NET</source>
+        <translation>净重</translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>断开连接</translation>
+    </message>
+    <message>
+        <source>Protocol:</source>
+        <translation>通讯协议：</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Slave ID:</source>
+        <translation>从机号：</translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation>延时：</translation>
+    </message>
+    <message>
+        <source>Dword Format:</source>
+        <translation>双字模式：</translation>
+    </message>
+    <message>
+        <source>Port: </source>
+        <translation>端口号：</translation>
+    </message>
+    <message>
+        <source>Communication-Normal</source>
+        <translation>通讯正常</translation>
+    </message>
+    <message>
+        <source>Communication-Error</source>
+        <translation>通讯错误</translation>
+    </message>
+    <message>
+        <source>Over Full Scale</source>
+        <translation>重量正溢出</translation>
+    </message>
+    <message>
+        <source>Weight Under Limit</source>
+        <translation>重量负溢出</translation>
+    </message>
+    <message>
+        <source>Loadcell Over</source>
+        <translation>传感器正溢出</translation>
+    </message>
+    <message>
+        <source>Loadcell Under</source>
+        <translation>传感器负溢出</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation type="unfinished">连接</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ModbusSetting</name>
+    <message>
+        <source>Connection Setup</source>
+        <translation>连接配置</translation>
+    </message>
+    <message>
+        <source>Protocol:</source>
+        <translation>通讯协议：</translation>
+    </message>
+    <message>
+        <source>Serial:</source>
+        <translation>串口号：</translation>
+    </message>
+    <message>
+        <source>Slave ID:</source>
+        <translation>从机号：</translation>
+    </message>
+    <message>
+        <source>HOST IP:</source>
+        <translation>主机IP：</translation>
+    </message>
+    <message>
+        <source>Port：</source>
+        <translation>端口号：</translation>
+    </message>
+    <message>
+        <source>Dword Format:</source>
+        <translation>双字模式：</translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation>延时：</translation>
+    </message>
+    <message>
+        <source>Baud Rate:</source>
+        <translation>波特率：</translation>
+    </message>
+    <message>
+        <source>Data Bits:</source>
+        <translation>数据位：</translation>
+    </message>
+    <message>
+        <source>Parity:</source>
+        <translation>校验位：</translation>
+    </message>
+    <message>
+        <source>Stop Bits:</source>
+        <translation>停止位：</translation>
+    </message>
+    <message>
+        <source>NONE</source>
+        <translation>无(NONE)</translation>
+    </message>
+    <message>
+        <source>EVEN</source>
+        <translation>偶(EVEN)</translation>
+    </message>
+    <message>
+        <source>ODD</source>
+        <translation>奇(ODD)</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Version: 1.0.0</source>
+        <translation>版本：1.0.0</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Operation Failed,Please try again!</source>
+        <translation>操作失败，请重试！</translation>
+    </message>
+    <message>
+        <source>Orvik Weighing Technology - R7 Digital Weighing Transmitter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus RTU</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a listed port or type a device name such as /dev/ttyUSB0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 - 99</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 - 65535</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>50 - 1000ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TestMaintain</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test Maintain</source>
+        <translation type="unfinished">测试维护</translation>
+    </message>
+</context>
+<context>
+    <name>WeightCal</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Theory CAL</source>
+        <translation>理论值标定</translation>
+    </message>
+    <message>
+        <source>LC mV/V:</source>
+        <translation>传感器灵敏度：</translation>
+    </message>
+    <message>
+        <source>LC Capacity:</source>
+        <translation>传感器总量程：</translation>
+    </message>
+    <message>
+        <source>Use T-CAL:</source>
+        <translation>理论值生效：</translation>
+    </message>
+    <message>
+        <source>Disable</source>
+        <translation>关</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>开</translation>
+    </message>
+    <message>
+        <source>Wt.Format</source>
+        <translation>重量参数</translation>
+    </message>
+    <message>
+        <source>Unit:</source>
+        <translation>重量单位：</translation>
+    </message>
+    <message>
+        <source>Decimal:</source>
+        <translation>小数点：</translation>
+    </message>
+    <message>
+        <source>Division:          </source>
+        <translation>分度值：</translation>
+    </message>
+    <message>
+        <source>Full Scale:     </source>
+        <translation>量程：</translation>
+    </message>
+    <message>
+        <source>CAL Weight</source>
+        <translation>砝码标定</translation>
+    </message>
+    <message>
+        <source>CP1:</source>
+        <translation>标定点1：</translation>
+    </message>
+    <message>
+        <source>CP2:</source>
+        <translation>标定点2：</translation>
+    </message>
+    <message>
+        <source>CP3:</source>
+        <translation>标定点3：</translation>
+    </message>
+    <message>
+        <source>CP4:</source>
+        <translation>标定点4：</translation>
+    </message>
+    <message>
+        <source>CP5:</source>
+        <translation>标定点5：</translation>
+    </message>
+    <message>
+        <source>Flowrate</source>
+        <translation>流量</translation>
+    </message>
+    <message>
+        <source>Sample Window:</source>
+        <translation>采样窗口：</translation>
+    </message>
+    <message>
+        <source>Max Flowrate:</source>
+        <translation>最大流量：</translation>
+    </message>
+    <message>
+        <source>Flowrate Unit:</source>
+        <translation>流量单位：</translation>
+    </message>
+    <message>
+        <source>Hour</source>
+        <translation>时</translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation>分</translation>
+    </message>
+    <message>
+        <source>CAL-ZERO</source>
+        <translation>标零</translation>
+    </message>
+    <message>
+        <source>Auto Capture:</source>
+        <translation>自动零点：</translation>
+    </message>
+    <message>
+        <source>Zero</source>
+        <translation>标零</translation>
+    </message>
+    <message>
+        <source>key In mV:</source>
+        <translation>手动零点：</translation>
+    </message>
+    <message>
+        <source>0 - 5.0000(1mV/V,unipolarity)
+0 - 10.0000(2mV/V,unipolarity)
+0 - 15.0000(3mV/V,unipolarity)
+-5 - 5.0000(1mV/V,bipolar)
+-10 - 10.0000(2mV/V,bipolar)
+-15 - 15.0000(3mV/V,bipolar)</source>
+        <translation>0 - 5.0000(1mV/V,单极性)
+0 - 10.0000(2mV/V,单极性)
+0 - 15.0000(3mV/V,单极性)
+-5 - 5.0000(1mV/V,双极性)
+-10 - 10.0000(2mV/V,双极性)
+-15 - 15.0000(3mV/V,双极性)</translation>
+    </message>
+    <message>
+        <source>CAL Correct</source>
+        <translation>重量修正系数</translation>
+    </message>
+    <message>
+        <source>Correct Coef:</source>
+        <translation>重量修正系数：</translation>
+    </message>
+    <message>
+        <source>CAL remote editing switch off, on before modifying parameters!</source>
+        <translation>标定远程编辑关闭，修改参数之前请在仪表中开启！</translation>
     </message>
 </context>
 </TS>

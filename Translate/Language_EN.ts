@@ -1,4 +1,1177 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
+<context>
+    <name>Application</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input Config</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Function：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NONE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ZERO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CAL-ZERO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TARE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CLEAR TARE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GROSS/NET</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP-ON</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PRINT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>P_EMPTY_LINE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mode:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Low Level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>High Level</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delay Time：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 200ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input 3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ext.IN 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ext.IN 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output Config</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STABLE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Net</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PRINTING</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-SIGN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM-Pulse</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mode：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output 3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output 4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output 5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ext.Out 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ext.Out 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ext.Out 3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ext.Out 4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP Config</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP Mode:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OFF </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>W&lt;=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>W=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>W!=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>W&gt;=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CV1&lt;=W&lt;=CV2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>W&lt;[CV1,CV2]&gt;W</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F&lt;=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F!=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F&gt;=CV1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CV1&lt;=F&lt;=CV2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F&lt;[CV1,CV2]&gt;F</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP Value-1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-999999 - 999999</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP Value-2:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ON COND:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Immediately</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Debounce</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TRUE JudgeT:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 50000ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OFF COND:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FALSE HoldT:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COMP 8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-99999.9 - 99999.9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-9999.99 - 9999.99</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-999.999 - 999.999</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-99.9999 - 99.9999</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application remote editing switch off, on before modifying parameters!</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>BasicConfig</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero Config</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PWR-On Zero:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remote Zero:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero Range:          </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tare Config</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remote Tare:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tare Record:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NetSign COR:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CorrectTare</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BackToGross</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset Tare:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sample Filter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Digit-Filter:          </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Adv. Filter:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sample Rate:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input Range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input Range:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STAB TrZero</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STAB Range:          </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STAB Time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TrZero Range:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TrZero Time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Basic remote editing switch off, on before modifying parameters!</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DataTrans</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM 0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM0 ID:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 99</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Baudrate:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Protocol:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus RTU</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus ASCII</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-A</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-B</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>r-Cont</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>rE-Cont</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>YH</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data Format:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8-N-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8-E-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8-O-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7-E-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7-O-1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dword Format:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AB-CD</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CD-AB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Send Gap:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 1000ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM1 ID:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RS485/RS232:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>485-Mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>232-Mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM 2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM2 ID:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NetCOM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-A/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cont-B/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>r-Cont/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>rE-Cont/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>YH/TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DwordFormat:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IP Config:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 255</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DEST. IP:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Socket:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 65535</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Analog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Analog Type:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4-20 mA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0-10 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User-mA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>User-V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-5-5 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>-10-10 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Link Data:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Weight</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Net</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gross</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flow Rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Min. Out:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 24.000 mA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero Out:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>F.S. Out:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max. Out:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data-Trans remote editing switch off, on before modifying parameters!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 10.000 V</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MainInterface</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Monitoring Curve 1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gross</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Net</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tare</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor Voltage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gain Voltage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flow Rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Monitoring Curve 2:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor Volt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gain Volt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Real Time/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Orvik R7 Config System</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>EN/CH</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dark/Light</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MIN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAX</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CLOSE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Weight</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sensor Voltage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flow Rate </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error Message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Main Interface</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Basic Config</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Weight &amp;&amp; CAL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data-Trans</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test Maintain</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Protocol:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slave ID:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dword Format:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Communication-Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Communication-Normal</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Over Full Scale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Weight Under Limit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Loadcell Over</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Loadcell Under</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NET</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Port: </source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ModbusSetting</name>
+    <message>
+        <source>Orvik Weighing Technology - R7 Digital Weighing Transmitter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connection Setup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Protocol:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus RTU</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Modbus TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a listed port or type a device name such as /dev/ttyUSB0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Slave ID:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 - 99</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HOST IP:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Port：</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 - 65535</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dword Format:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>50 - 1000ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Baud Rate:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Data Bits:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Parity:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NONE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>EVEN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ODD</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop Bits:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version: 1.0.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Operation Failed,Please try again!</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TestMaintain</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Test Maintain</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WeightCal</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Theory CAL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LC mV/V:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LC Capacity:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use T-CAL:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Disable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wt.Format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unit:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decimal:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Division:          </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Full Scale:     </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CAL Weight</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CP1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CP2:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CP3:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CP4:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CP5:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flowrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sample Window:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max Flowrate:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flowrate Unit:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CAL-ZERO</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Auto Capture:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>key In mV:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0 - 5.0000(1mV/V,unipolarity)
+0 - 10.0000(2mV/V,unipolarity)
+0 - 15.0000(3mV/V,unipolarity)
+-5 - 5.0000(1mV/V,bipolar)
+-10 - 10.0000(2mV/V,bipolar)
+-15 - 15.0000(3mV/V,bipolar)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CAL Correct</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Correct Coef:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CAL remote editing switch off, on before modifying parameters!</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>
