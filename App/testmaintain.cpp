@@ -1,15 +1,135 @@
 #include "App/testmaintain.h"
 #include "ui_testmaintain.h"
 
+#include "App/parameterbinding.h"
+#include "Modbus/devicemirror.h"
+#include "Modbus/linkstate.h"
+#include "Modbus/registeraccess.h"
+#include "Modbus/settings.h"
+#include "Warning/mesgbox.h"
+
+#include <QComboBox>
 #include <QDebug>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QMessageBox>
+#include <QScopedValueRollback>
+#include <QUrl>
+
+// One factory-reset command: the device restores a group of parameters when 1
+// is written to its command register.
+struct ResetCommand
+{
+    const char *title;    // box title, also the button text
+    const char *question;
+    int address;
+    // The device may change its link settings before it answers: a time-out
+    // then means the command arrived, not that it was lost.
+    bool mayDropLink;
+    // The calibration-point texts of Weight & CAL no longer apply.
+    bool clearsPointTexts;
+};
+
+namespace {
+
+const char *const AskLinkLoss = QT_TRANSLATE_NOOP("TestMaintain", "Confirm? Reset may result in communication loss!");
+const char *const AskConfirm = QT_TRANSLATE_NOOP("TestMaintain", "Confirm?");
+
+const ResetCommand ResetAll{QT_TRANSLATE_NOOP("TestMaintain", "Reset All"), AskLinkLoss, 8900, true, true};
+const ResetCommand ResetPartial{QT_TRANSLATE_NOOP("TestMaintain", "Reset Partial"), AskLinkLoss, 8901, true, false};
+const ResetCommand ResetCal{QT_TRANSLATE_NOOP("TestMaintain", "Reset CAL"), AskConfirm, 8902, false, true};
+const ResetCommand ResetBasic{QT_TRANSLATE_NOOP("TestMaintain", "Reset Basic"), AskConfirm, 8903, false, false};
+const ResetCommand ResetIo{QT_TRANSLATE_NOOP("TestMaintain", "Reset I/O"), AskConfirm, 8904, false, false};
+const ResetCommand ResetAnalog{QT_TRANSLATE_NOOP("TestMaintain", "Reset Analog"), AskConfirm, 8905, false, false};
+const ResetCommand ResetApp{QT_TRANSLATE_NOOP("TestMaintain", "Reset Application"), AskConfirm, 8906, false, false};
+const ResetCommand ResetDataTrans{QT_TRANSLATE_NOOP("TestMaintain", "Reset Data-Trans"), AskLinkLoss, 8907, true,
+                                  true};
+
+// Fixed by the devices in the field; the code followed by CR LF (as some
+// keyboard wedges send it) is taken as well.
+const QString ResetPassword = QStringLiteral("739204");
+
+constexpr int SerialPart1 = 13;
+constexpr int SerialLength = 25;
+
+// What the fields show now, process-wide like the mirror: a field is rewritten
+// only when its values changed or on a forced refresh.
+struct ShownSystemInfo
+{
+    quint32 version = 0;
+    quint32 compileDate = 0;
+    quint32 serial[SerialLength] = {};
+    quint32 mac[6] = {};
+    quint32 btMac[6] = {};
+    quint32 voltageCoef = 0;
+};
+ShownSystemInfo s_shown;
+
+// True when any of the values changed (all copies are taken over).
+bool takeChangedArray(const quint32 *values, quint32 *lastShown, int count, bool force)
+{
+    bool changed = false;
+    for (int i = 0; i < count; ++i)
+        changed |= takeChanged(values[i], lastShown[i], force);
+    return changed;
+}
+
+// 13 characters, a hyphen, 12 characters: one character code per register.
+QString serialText(const quint32 *codes)
+{
+    QString text;
+    for (int i = 0; i < SerialLength; ++i) {
+        if (i == SerialPart1)
+            text += QLatin1Char('-');
+        text += QChar(ushort(codes[i] & 0xFFFF));
+    }
+    return text;
+}
+
+// "02-52-37-00-0E-01": one byte per register, so the hyphens stay in place
+// whatever the upper half of a register holds.
+QString macText(const quint32 *bytes)
+{
+    QStringList parts;
+    for (int i = 0; i < 6; ++i)
+        parts << QStringLiteral("%1").arg(bytes[i] & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+    return parts.join(QLatin1Char('-'));
+}
+
+// The device keeps the year in the high word and month * 100 + day in the low
+// word: 2024 and 105 read as 2024-01-05. A month below 10 gets a leading zero,
+// the day is shown as stored.
+QString compileDateText(quint32 date)
+{
+    const QString monthDay = QString::number(date & 0xFFFF);
+    const QString day = monthDay.right(2);
+    QString month = monthDay.left(qMax(0, monthDay.size() - 2));
+    const int monthNumber = month.toInt();
+    if (monthNumber >= 0 && monthNumber <= 9)
+        month.prepend(QLatin1Char('0'));
+    return QStringLiteral("%1-%2-%3").arg(QString::number(date >> 16), month, day);
+}
+
+} // namespace
 
 TestMaintain::TestMaintain(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::TestMaintain)
 {
     ui->setupUi(this);
-    // The banner is only for a device that refuses remote edits.
+    for (QComboBox *box : findChildren<QComboBox *>())
+        box->installEventFilter(this);
     ui->widget_top->hide();
+    ui->label_Import->hide();
+    ui->progressBar_Import->hide();
+    ui->label_Export->hide();
+    ui->progressBar_Export->hide();
+    ui->tabWidget->setCurrentIndex(0);
+
+    // The result links of the workbook transfers name a local folder.
+    const auto openFolder = [](const QString &link) { QDesktopServices::openUrl(QUrl::fromLocalFile(link)); };
+    connect(ui->label_exportPath, &QLabel::linkActivated, this, openFolder);
+    connect(ui->label_importPath, &QLabel::linkActivated, this, openFolder);
 }
 
 TestMaintain::~TestMaintain()
@@ -17,16 +137,140 @@ TestMaintain::~TestMaintain()
     delete ui;
 }
 
+bool TestMaintain::eventFilter(QObject *watched, QEvent *event)
+{
+    // The mouse wheel never changes a value.
+    if (event->type() == QEvent::Wheel && qobject_cast<QComboBox *>(watched))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TestMaintain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        showRemoteTip(true);
+    }
+}
+
 void TestMaintain::enterPage()
 {
     // A page that was hidden during a language change still shows the old texts.
     ui->retranslateUi(this);
+    refreshFromMirror(true);
+    ui->But_Import->setIcon(QIcon(QStringLiteral(":/images/icon_download.ico")));
+    ui->But_Import->setIconSize(QSize(30, 30));
+    for (QLineEdit *field : {ui->lineEditSoftware, ui->lineEditCompileData, ui->lineEditSerialNum, ui->lineEditMAC,
+                             ui->lineEdit_BTMAC, ui->lineEditMVcoef1})
+        field->setCursor(Qt::ForbiddenCursor);
     qDebug() << "Into Test_Maintain------";
+}
+
+void TestMaintain::showRemoteTip(bool force)
+{
+    showRemoteBanner(ui->widget_top, ui->label_RemoteTip, SwitchSystem,
+                     tr("System remote editing switch off, on before reseting parameters!"), force);
 }
 
 void TestMaintain::refreshFromMirror(bool force)
 {
-    // The page has no fields of its own yet; the refresh cycle already calls
-    // it after every poll of the page's blocks.
-    Q_UNUSED(force);
+    // The resets stay available with the switch off: the device decides.
+    showRemoteTip(force);
+
+    const SystemInfo &info = g_mirror.gsrt_SysInf;
+    if (takeChangedArray(info.serialNumber, s_shown.serial, SerialLength, force))
+        ui->lineEditSerialNum->setText(serialText(s_shown.serial));
+    if (takeChangedArray(info.mac, s_shown.mac, 6, force))
+        ui->lineEditMAC->setText(macText(s_shown.mac));
+    if (takeChangedArray(info.btMac, s_shown.btMac, 6, force))
+        ui->lineEdit_BTMAC->setText(macText(s_shown.btMac));
+    if (takeChanged(info.u32_SoftVersion, s_shown.version, force)) {
+        ui->lineEditSoftware->setText(QString::number(s_shown.version));
+        qDebug() << "gsrt_SysInf.u32_SoftVersion" << s_shown.version;
+    }
+    if (takeChanged(info.compileDate, s_shown.compileDate, force))
+        ui->lineEditCompileData->setText(compileDateText(s_shown.compileDate));
+    if (takeChanged(info.voltageCoef, s_shown.voltageCoef, force))
+        ui->lineEditMVcoef1->setText(QString::number(s_shown.voltageCoef / 10000.0, 'f', 4));
+}
+
+bool TestMaintain::unlock()
+{
+    if (m_passwordOk)
+        return true;
+    const QString entered = passwordBox();
+    if (entered.isEmpty())
+        return false;
+    if (entered != ResetPassword && entered != ResetPassword + QLatin1String("\r\n")) {
+        QMessageBox::warning(this, tr("Tip"), tr("Password Failed!"), QMessageBox::Ok);
+        return false;
+    }
+    m_passwordOk = true;
+    return true;
+}
+
+void TestMaintain::runReset(const ResetCommand &command)
+{
+    if (m_resetRunning)
+        return;
+    QScopedValueRollback<bool> running(m_resetRunning, true);
+
+    if (!unlock())
+        return;
+    if (confirmBox(tr(command.title), tr(command.question)) != ConfirmBoxOk)
+        return;
+
+    Settings request;
+    request.address = command.address;
+    request.num = 1;
+    qDebug() << "Reset command" << command.address;
+    const ResultCode result = writeParameter(modbusClient(), 1, request);
+    // A time-out of a command that may move the link is taken as carried out:
+    // the device may already listen with other settings. An exception reply
+    // or no link at all is a failure.
+    const bool done = result == ResultOk || (command.mayDropLink && result == ResultTimeout);
+    tipBox(tr("Tip"), done ? tr("Reset Successful!") : tr("Reset Failed!"), false);
+    if (done && command.clearsPointTexts)
+        g_cpTextReset = true;
+}
+
+void TestMaintain::on_Btn_ResetALL_clicked()
+{
+    runReset(ResetAll);
+}
+
+void TestMaintain::on_Btn_ResetData_trans_clicked()
+{
+    runReset(ResetDataTrans);
+}
+
+void TestMaintain::on_Btn_ResetAPP_clicked()
+{
+    runReset(ResetApp);
+}
+
+void TestMaintain::on_Btn_Resetbasic_clicked()
+{
+    runReset(ResetBasic);
+}
+
+void TestMaintain::on_Btn_ResetCAL_clicked()
+{
+    runReset(ResetCal);
+}
+
+void TestMaintain::on_Btn_Resetanalog_clicked()
+{
+    runReset(ResetAnalog);
+}
+
+void TestMaintain::on_Btn_ResetIO_clicked()
+{
+    runReset(ResetIo);
+}
+
+void TestMaintain::on_Btn_ResetPartial_clicked()
+{
+    runReset(ResetPartial);
 }

@@ -7,6 +7,8 @@ QT_BEGIN_NAMESPACE
 namespace Ui { class TestMaintain; }
 QT_END_NAMESPACE
 
+struct ResetCommand;
+
 // System information, parameter resets and workbook exchange.
 class TestMaintain : public QWidget
 {
@@ -18,7 +20,8 @@ public:
 
     // Run by the main window each time the page becomes current.
     void enterPage();
-    // Shows the page's record of the device mirror; force rewrites every field.
+    // Shows the system information of the device mirror and the banner of the
+    // system remote-editing switch; force rewrites every field.
     void refreshFromMirror(bool force);
 
     // The reset password is asked once per visit of the page.
@@ -26,9 +29,35 @@ public:
     void setPasswordOk(bool ok) { m_passwordOk = ok; }
     void resetUnlock() { m_passwordOk = false; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private slots:
+    // Workbook import and export.
+    void on_But_Import_clicked();
+    void on_Btu_Export_clicked();
+    // Factory resets of parameter groups.
+    void on_Btn_ResetALL_clicked();
+    void on_Btn_ResetData_trans_clicked();
+    void on_Btn_ResetAPP_clicked();
+    void on_Btn_Resetbasic_clicked();
+    void on_Btn_ResetCAL_clicked();
+    void on_Btn_Resetanalog_clicked();
+    void on_Btn_ResetIO_clicked();
+    void on_Btn_ResetPartial_clicked();
+
 private:
+    void runReset(const ResetCommand &command);
+    // Asks for the password unless it was accepted during this visit.
+    bool unlock();
+    void showRemoteTip(bool force);
+
     bool m_passwordOk = false;
     Ui::TestMaintain *ui;
+    // A reset waits for the device with the event loop running; a second
+    // button pressed meanwhile does nothing.
+    bool m_resetRunning = false;
 };
 
 #endif // TESTMAINTAIN_H
