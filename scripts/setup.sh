@@ -8,6 +8,7 @@ PACKAGES=(
     qtbase5-dev qtbase5-dev-tools libqt5serialbus5-dev libqt5serialport5-dev libqt5charts5-dev
     qttools5-dev qttools5-dev-tools libqt5svg5-dev libzip-dev zipcmp zipmerge ziptool libpugixml-dev
     socat xvfb xauth xdotool fonts-wqy-zenhei imagemagick
+    python3-openpyxl clang libclang-rt-14-dev
 )
 
 missing=()

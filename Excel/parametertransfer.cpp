@@ -1,0 +1,106 @@
+#include "Excel/parametertransfer.h"
+
+#include "Excel/exeltowrite.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace ParameterTransfer {
+
+namespace {
+
+// The page translates the patterns; the catalogues leave them as they are.
+QString pattern(const char *text)
+{
+    return QCoreApplication::translate("TestMaintain", text);
+}
+
+const char TemplateCn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/template/KDT-R7_CN.xlsx");
+const char TemplateEn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/template/KDT-R7_EN.xlsx");
+const char ExportCn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/export/KDT-R7_导出文件.xlsx");
+const char ExportEn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/export/KDT-R7_ExportFile.xlsx");
+
+bool writableFolder(const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    // Permission bits do not tell about read-only mounts or ACLs: try it.
+    QTemporaryFile probe(folder + QStringLiteral("/.r7probe-XXXXXX"));
+    return probe.open();
+}
+
+FileChooser s_chooser;
+
+} // namespace
+
+QString templatePath(int language, const QString &appDir)
+{
+    return pattern(language == 1 ? TemplateCn : TemplateEn).arg(appDir);
+}
+
+QString exportBase(const QString &appDir)
+{
+    if (writableFolder(appDir + QStringLiteral("/export")))
+        return appDir;
+    QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.r7config");
+    QDir().mkpath(data + QStringLiteral("/export"));
+    return data;
+}
+
+QString exportPath(int language, const QString &appDir)
+{
+    return pattern(language == 1 ? ExportCn : ExportEn).arg(exportBase(appDir));
+}
+
+bool copyTemplate(const QString &templateFile, const QString &exportFile)
+{
+    if (QFileInfo::exists(exportFile) && !QFile::remove(exportFile)) {
+        qDebug() << "删除旧文件失败" << exportFile;
+        return false;
+    }
+    const bool copied = QFile::copy(templateFile, exportFile);
+    qDebug() << "结果：" << (copied ? "true" : "false");
+    // A template installed read-only would make a read-only export.
+    if (copied)
+        QFile::setPermissions(exportFile, QFile::permissions(exportFile) | QFile::WriteOwner | QFile::ReadOwner);
+    return copied;
+}
+
+int exportParameters(ExelToWrite &transfer, WorkbookCollection *books, int language, const QString &appDir,
+                     QModbusClient *client, QString *exportFile)
+{
+    qDebug() << "PATH" << appDir;
+    const QString templateFile = templatePath(language, appDir);
+    const QString target = exportPath(language, appDir);
+    qDebug() << "filename------" << templateFile;
+    qDebug() << "NewFileName------" << target;
+    if (exportFile)
+        *exportFile = target;
+    if (!copyTemplate(templateFile, target))
+        return ExelToWrite::NotOpened;
+    return transfer.exportWorkbook(books, target, client);
+}
+
+QString folderOf(const QString &file)
+{
+    return file.left(file.lastIndexOf(QLatin1Char('/')));
+}
+
+void setImportFileChooser(const FileChooser &chooser)
+{
+    s_chooser = chooser;
+}
+
+const FileChooser &importFileChooser()
+{
+    return s_chooser;
+}
+
+} // namespace ParameterTransfer

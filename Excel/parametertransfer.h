@@ -1,0 +1,45 @@
+#ifndef PARAMETERTRANSFER_H
+#define PARAMETERTRANSFER_H
+
+#include <QString>
+
+#include <functional>
+
+class ExelToWrite;
+class QModbusClient;
+class WorkbookCollection;
+
+// The file side of parameter export and import, without widgets: the page's
+// Export and Import buttons run these, and so can a command line.
+namespace ParameterTransfer {
+
+// "%1/template/KDT-R7_EN.xlsx" or the Chinese one; language 0 English, 1 Chinese.
+QString templatePath(int language, const QString &appDir);
+
+// Where exports go: appDir when its folder "export" exists or can be made and
+// is writable, otherwise the user's application data folder.
+QString exportBase(const QString &appDir);
+// "%1/export/KDT-R7_ExportFile.xlsx" or "%1/export/KDT-R7_导出文件.xlsx" below exportBase().
+QString exportPath(int language, const QString &appDir);
+
+// Replaces whatever is at exportFile by a fresh copy of the template.
+bool copyTemplate(const QString &templateFile, const QString &exportFile);
+
+// Copies the language's template and exports into it. Returns the transfer's
+// result code (-1 when the template could not be copied) and the file in
+// *exportFile.
+int exportParameters(ExelToWrite &transfer, WorkbookCollection *books, int language, const QString &appDir,
+                     QModbusClient *client, QString *exportFile);
+
+// The file's path up to its last "/": the target of the result link.
+QString folderOf(const QString &file);
+
+// The file chooser of the import; a test or a command line replaces the
+// dialog with its own (an empty function puts the dialog back).
+using FileChooser = std::function<QString()>;
+void setImportFileChooser(const FileChooser &chooser);
+const FileChooser &importFileChooser();
+
+} // namespace ParameterTransfer
+
+#endif // PARAMETERTRANSFER_H
