@@ -33,6 +33,12 @@ int main(int argc, char* argv[])
     SimDevice device(options.wordOrder, options.unitId);
     for (int reg : options.remoteOff)
         device.poke(reg, 0);
+    for (const auto& setting : options.systemInfo) {
+        if (!device.setSystemInfo(setting.first, setting.second, &error)) {
+            std::fprintf(stderr, "r7sim: --sysinfo %s (see --help)\n", qPrintable(error));
+            return 2;
+        }
+    }
     FaultSettings faults = options.faults;
     RequestHandler handler(&device, &faults);
     handler.setVerbose(options.verbose);

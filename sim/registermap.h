@@ -67,9 +67,19 @@ constexpr int NetIp = 8103; // 8103..8106
 constexpr int NetDestIp = 8107; // 8107..8110
 constexpr int NetPort = 8111;
 constexpr int AnalogFirst = 8150;
+constexpr int AnalogLast = 8155;
 
-// Reset commands, one register each.
+// Reset commands, one register each: writing 1 restores the factory values
+// of a parameter group.
 constexpr int ResetFirst = 8900;
+constexpr int ResetAll = 8900;
+constexpr int ResetPartial = 8901; // all but Weight & CAL
+constexpr int ResetCal = 8902;
+constexpr int ResetBasic = 8903;
+constexpr int ResetIo = 8904;
+constexpr int ResetAnalog = 8905;
+constexpr int ResetApp = 8906;
+constexpr int ResetDataTrans = 8907;
 constexpr int ResetLast = 8907;
 
 // System information.

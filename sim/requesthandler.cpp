@@ -1,6 +1,7 @@
 #include "requesthandler.h"
 
 #include "faultsettings.h"
+#include "registermap.h"
 #include "simdevice.h"
 
 #include <QtEndian>
@@ -25,6 +26,24 @@ QModbusPdu::ExceptionCode toException(SimDevice::Access access)
         break;
     }
     return QModbusPdu::IllegalDataAddress;
+}
+
+// Reset All, Partial and Data-Trans may change the device's link settings.
+bool touchesLinkReset(const QModbusRequest& request)
+{
+    const bool single = request.functionCode() == QModbusPdu::WriteSingleRegister;
+    if (!single && request.functionCode() != QModbusPdu::WriteMultipleRegisters)
+        return false;
+    const QByteArray data = request.data();
+    if (data.size() < 4)
+        return false;
+    const int address = qFromBigEndian<quint16>(data.constData());
+    const int count = single ? 1 : qFromBigEndian<quint16>(data.constData() + 2);
+    for (int reg : { SimReg::ResetAll, SimReg::ResetPartial, SimReg::ResetDataTrans }) {
+        if (reg >= address && reg < address + count)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -131,7 +150,9 @@ RequestHandler::Outcome RequestHandler::handle(const QModbusRequest& request, co
     Outcome outcome;
     QString what;
     outcome.response = process(request, &what);
-    outcome.silent = m_faults->noReply;
+    // A refused reset changed nothing, so the device still answers it.
+    outcome.silent = m_faults->noReply
+        || (m_faults->silentLinkResets && !outcome.response.isException() && touchesLinkReset(request));
     outcome.delayMs = m_faults->delayMs;
 
     if (m_verbose) {

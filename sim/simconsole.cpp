@@ -67,12 +67,14 @@ const CommandHelp Commands[] = {
     { "fail ADDR [CODE] | fail off", "exception CODE (default 4) on requests touching ADDR" },
     { "delay MS", "hold every reply MS ms (0: off)" },
     { "noreply on|off", "take requests in and carry them out, never answer" },
+    { "silentreset on|off", "carry out Reset All, Partial and Data-Trans without answering them" },
     { "drop", "abort all TCP client connections" },
     { "set ADDR VALUE", "store a 16-bit register (-32768..65535), past the write rules" },
     { "get ADDR [COUNT]", "show registers" },
     { "load VALUE [now]", "put VALUE (weight unit, e.g. kg) on the scale; now: at rest at once" },
     { "tare VALUE | tare off", "hold a tare of VALUE / release it" },
     { "errbits VALUE", "set the 32-bit error word (decimal or 0x hex)" },
+    { "sysinfo FIELD VALUE", "version N, date YEAR:MMDD, serial TEXT(25), mac|btmac XX-XX-XX-XX-XX-XX, coef N" },
     { "timing REQBYTES REPLYBYTES", "line time of one RTU exchange at the serial settings" },
     { "writes [reset]", "write requests taken in (accepted or refused) since start / reset" },
     { "lastwrite", "address, count and values of the last write request (none after reset)" },
@@ -188,6 +190,22 @@ QString SimConsole::execute(const QString& line)
             return QStringLiteral("error usage: noreply on|off");
         m_faults->noReply = args.at(0) == QLatin1String("on");
         return QStringLiteral("ok noreply %1").arg(args.at(0));
+    }
+
+    if (command == QLatin1String("silentreset")) {
+        if (args.size() != 1 || (args.at(0) != QLatin1String("on") && args.at(0) != QLatin1String("off")))
+            return QStringLiteral("error usage: silentreset on|off");
+        m_faults->silentLinkResets = args.at(0) == QLatin1String("on");
+        return QStringLiteral("ok silentreset %1").arg(args.at(0));
+    }
+
+    if (command == QLatin1String("sysinfo")) {
+        QString error;
+        if (args.size() != 2)
+            return QStringLiteral("error usage: sysinfo FIELD VALUE");
+        if (!m_device->setSystemInfo(args.at(0), args.at(1), &error))
+            return QStringLiteral("error sysinfo: ") + error;
+        return QStringLiteral("ok sysinfo %1 %2").arg(args.at(0).toLower(), args.at(1));
     }
 
     if (command == QLatin1String("drop")) {

@@ -57,6 +57,33 @@ constexpr RemoteLock RemoteLocks[] = {
     { SimReg::RemoteSystem, SimReg::VoltageCoef, SimReg::VoltageCoef + 1 },
 };
 
+// The parameter groups that the reset commands restore to factory values. A
+// command with several groups has one row per group.
+struct ResetGroup {
+    int command;
+    int first;
+    int last;
+};
+
+constexpr ResetGroup ResetGroups[] = {
+    { SimReg::ResetAll, SimReg::BasicFirst, SimReg::BasicLast },
+    { SimReg::ResetAll, SimReg::CalFirst, SimReg::CalLast },
+    { SimReg::ResetAll, SimReg::AppIoFirst, SimReg::AppIoLast },
+    { SimReg::ResetAll, SimReg::CompFirst, SimReg::CompLast },
+    { SimReg::ResetAll, SimReg::TransFirst, SimReg::TransLast },
+    { SimReg::ResetPartial, SimReg::BasicFirst, SimReg::BasicLast },
+    { SimReg::ResetPartial, SimReg::AppIoFirst, SimReg::AppIoLast },
+    { SimReg::ResetPartial, SimReg::CompFirst, SimReg::CompLast },
+    { SimReg::ResetPartial, SimReg::TransFirst, SimReg::TransLast },
+    { SimReg::ResetCal, SimReg::CalFirst, SimReg::CalLast },
+    { SimReg::ResetBasic, SimReg::BasicFirst, SimReg::BasicLast },
+    { SimReg::ResetIo, SimReg::AppIoFirst, SimReg::AppIoLast },
+    { SimReg::ResetAnalog, SimReg::AnalogFirst, SimReg::AnalogLast },
+    { SimReg::ResetApp, SimReg::AppIoFirst, SimReg::AppIoLast },
+    { SimReg::ResetApp, SimReg::CompFirst, SimReg::CompLast },
+    { SimReg::ResetDataTrans, SimReg::TransFirst, SimReg::TransLast },
+};
+
 // A test weight is one 32-bit value. Half of it would be joined with the other
 // half of the register pair, which reads as the recorded signal: the device
 // refuses such a write instead of calibrating with a made-up weight.
@@ -82,6 +109,8 @@ SimDevice::SimDevice(WordOrder order, int unitId, QObject* parent)
     , m_order(order)
 {
     loadFactoryValues(unitId);
+    m_factoryRegisters = m_registers;
+    m_factoryCal = m_cal;
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &SimDevice::update);
     // Publish a first reading at once, so a client that reads before the first
@@ -209,7 +238,7 @@ void SimDevice::loadFactoryValues(int unitId)
     set16(AnalogFirst + 5, 0); // linked to the weight
 
     // System information. Version and date are always high word first.
-    set32(VoltageCoef, 10000); // 1.0000
+    set32(VoltageCoef, 10234); // 1.0234
     set16(SoftVersion, 0);
     set16(SoftVersion + 1, 10206);
     set16(CompileDate, 2024);
@@ -306,7 +335,105 @@ SimDevice::Access SimDevice::writeRegisters(int address, const QVector<quint16>&
     }
     applyCalibrationWrite(address, before);
     applyWrite(address, count);
+    applyResets(address, count);
     return Access::Ok;
+}
+
+// A command register keeps what was written; each write of 1 restores its
+// groups, other values do nothing.
+void SimDevice::applyResets(int address, int count)
+{
+    bool calReset = false;
+    bool basicReset = false;
+    bool anyReset = false;
+    for (const ResetGroup& group : ResetGroups) {
+        if (!overlaps(address, count, group.command, group.command) || m_registers.at(group.command) != 1)
+            continue;
+        std::copy(m_factoryRegisters.begin() + group.first, m_factoryRegisters.begin() + group.last + 1,
+            m_registers.begin() + group.first);
+        calReset |= group.first == SimReg::CalFirst;
+        basicReset |= group.first == SimReg::BasicFirst;
+        anyReset = true;
+    }
+    if (!anyReset)
+        return;
+    if (calReset) {
+        m_cal = m_factoryCal;
+        syncCalibrationRegisters();
+        reportCalibration(0);
+    }
+    // The factory preset tare is taken over as the held tare, as after a
+    // write of it; the live values follow the restored parameters at once.
+    if (basicReset)
+        applyWrite(SimReg::PresetTare, 2);
+    else
+        refresh();
+}
+
+bool SimDevice::setSystemInfo(const QString& field, const QString& value, QString* error)
+{
+    using namespace SimReg;
+    const QString name = field.trimmed().toLower();
+    bool ok = false;
+    if (name == QLatin1String("version") || name == QLatin1String("coef")) {
+        const quint32 number = value.toUInt(&ok, 10);
+        if (!ok) {
+            *error = QStringLiteral("%1 expects an unsigned 32-bit number").arg(name);
+            return false;
+        }
+        if (name == QLatin1String("coef")) {
+            set32(VoltageCoef, number);
+        } else {
+            // High word first whatever the word order, like the compile date.
+            set16(SoftVersion, quint16(number >> 16));
+            set16(SoftVersion + 1, quint16(number & 0xFFFF));
+        }
+        return true;
+    }
+    if (name == QLatin1String("date")) {
+        const QStringList parts = value.split(QLatin1Char(':'));
+        bool monthDayOk = false;
+        const uint year = parts.value(0).toUInt(&ok, 10);
+        const uint monthDay = parts.value(1).toUInt(&monthDayOk, 10);
+        if (parts.size() != 2 || !ok || !monthDayOk || year > 0xFFFF || monthDay > 0xFFFF) {
+            *error = QStringLiteral("date expects YEAR:MMDD, 16 bits each");
+            return false;
+        }
+        set16(CompileDate, quint16(year));
+        set16(CompileDate + 1, quint16(monthDay));
+        return true;
+    }
+    if (name == QLatin1String("serial")) {
+        const int length = SerialPart1Length + SerialPart2Length;
+        const bool printable = std::all_of(value.begin(), value.end(),
+            [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7F; });
+        if (value.size() != length || !printable) {
+            *error = QStringLiteral("serial expects %1 printable ASCII characters").arg(length);
+            return false;
+        }
+        for (int i = 0; i < length; ++i)
+            set16(SerialFirst + i, value.at(i).unicode());
+        return true;
+    }
+    if (name == QLatin1String("mac") || name == QLatin1String("btmac")) {
+        const QStringList bytes = value.split(QLatin1Char('-'));
+        quint16 parsed[6] = {};
+        ok = bytes.size() == 6;
+        for (int i = 0; ok && i < 6; ++i) {
+            parsed[i] = quint16(bytes.at(i).toUInt(&ok, 16));
+            ok = ok && bytes.at(i).size() == 2;
+        }
+        if (!ok) {
+            *error = QStringLiteral("%1 expects XX-XX-XX-XX-XX-XX in hexadecimal").arg(name);
+            return false;
+        }
+        const int first = name == QLatin1String("mac") ? Mac : BtMac;
+        for (int i = 0; i < 6; ++i)
+            set16(first + i, parsed[i]);
+        return true;
+    }
+    *error = QStringLiteral("unknown field '%1' (version, date, serial, mac, btmac, coef)").arg(field);
+    return false;
 }
 
 quint16 SimDevice::peek(int address) const

@@ -53,6 +53,13 @@ public:
     // (basic, cal, app, data, system); 0 for an unknown name.
     static int remoteSwitchFor(const QString& name);
 
+    // Sets one field of the system information, which is read-only over
+    // Modbus: version N (32-bit), date YEAR:MMDD (the two 16-bit registers),
+    // serial TEXT (25 printable ASCII characters), mac and btmac
+    // XX-XX-XX-XX-XX-XX, coef N (x 10000, 32-bit). False with a message in
+    // *error for an unknown field or a bad value.
+    bool setSystemInfo(const QString& field, const QString& value, QString* error);
+
     const Calibrator& calibrator() const { return m_cal; }
 
     // atRest: the platform is at rest on the new load at once.
@@ -80,6 +87,7 @@ private:
     void publish(const ScaleReading& reading);
     void refresh();
     void applyWrite(int address, int count);
+    void applyResets(int address, int count);
     bool lockedFor(int address, int count, int* switchRegister) const;
     void applyCalibrationWrite(int address, const QVector<quint16>& before);
     void restore(int first, int last, int address, const QVector<quint16>& before);
@@ -88,6 +96,9 @@ private:
     void syncCalibrationRegisters();
 
     QVector<quint16> m_registers;
+    // The registers and calibration as they left the factory, for the resets.
+    QVector<quint16> m_factoryRegisters;
+    Calibrator m_factoryCal;
     WordOrder m_order;
     ScaleModel m_scale;
     Calibrator m_cal;

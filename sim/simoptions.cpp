@@ -27,6 +27,9 @@ QString description()
                          "10205 app 300-367 and 500-659, 10207 data 8000-8155, 10209 system 8900-8907\n"
                          "and 9156-9157) writes to its registers answer exception 1 (illegal function);\n"
                          "a refused calibration write also sets error bit 12.\n"
+                         "Resets: writing 1 to 8900 (all), 8901 (all but cal), 8902 (cal), 8903 (basic),\n"
+                         "8904 (inputs and outputs), 8905 (analog output), 8906 (application) or 8907\n"
+                         "(data-trans) restores the factory values of that group.\n"
                          "Calibration: 210 = 1 captures the zero, 212 keys it in (0.0001 mV), a write\n"
                          "to 214 + 2(k-1) records point k for the weight written (x 10^d) and reads\n"
                          "back the signal recorded; outcomes in error bits 0..12.");
@@ -111,12 +114,18 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
         QStringLiteral("Start with these remote-editing switches off: a comma-separated list of "
                        "basic, cal, app, data, system (or all)."),
         QStringLiteral("LIST"));
+    const QCommandLineOption silentResetOption(QStringLiteral("silent-reset"),
+        QStringLiteral("Carry out Reset All, Partial and Data-Trans without answering them."));
+    const QCommandLineOption sysInfoOption(QStringLiteral("sysinfo"),
+        QStringLiteral("Set system information (repeatable): version=N, date=YEAR:MMDD, serial=TEXT (25 "
+                       "characters), mac=XX-XX-XX-XX-XX-XX, btmac=..., coef=N."),
+        QStringLiteral("FIELD=VALUE"));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Log each request to stderr."));
 
     parser.addOptions({ tcpOption, rtuOption, baudOption, dataBitsOption, parityOption, stopBitsOption,
         lineTimingOption, unitOption, dwordOption, failOption, delayOption, noReplyOption, remoteOffOption,
-        verboseOption });
+        silentResetOption, sysInfoOption, verboseOption });
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -214,6 +223,15 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
             }
             o.remoteOff << reg;
         }
+    }
+    o.faults.silentLinkResets = parser.isSet(silentResetOption);
+    for (const QString& setting : parser.values(sysInfoOption)) {
+        const int equals = setting.indexOf(QLatin1Char('='));
+        if (equals <= 0) {
+            *error = QStringLiteral("--sysinfo expects FIELD=VALUE, got '%1'").arg(setting);
+            return false;
+        }
+        o.systemInfo.append({ setting.left(equals), setting.mid(equals + 1) });
     }
     o.verbose = parser.isSet(verboseOption);
 

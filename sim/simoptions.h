@@ -20,6 +20,7 @@ struct SimOptions {
     SimDevice::WordOrder wordOrder = SimDevice::WordOrder::HighFirst;
     FaultSettings faults;
     QVector<int> remoteOff; // switch registers to turn off at start
+    QVector<QPair<QString, QString>> systemInfo; // field, value for SimDevice::setSystemInfo
     bool verbose = false;
 };
 

@@ -301,7 +301,7 @@ void tst_SimDevice::factoryValues_data()
         // COMP1 "W>=CV1" at 1000.00 kg, ON COND "Stable".
         QTest::newRow(o + " COMP1") << dword << 500
                                     << pair(0, 4) + pair(0x0001, 0x86A0) + pair(0, 0) + pair(0, 1);
-        QTest::newRow(o + " voltage coef 1.0000") << dword << 9156 << pair(0, 10000);
+        QTest::newRow(o + " voltage coef 1.0234") << dword << 9156 << pair(0, 10234);
         // Version and date are high word first whatever the word order.
         QTest::newRow(o + " software version") << dword << 10000 << QVector<quint16> { 0, 10206 };
         QTest::newRow(o + " compile date") << dword << 10002 << QVector<quint16> { 2024, 1118 };
