@@ -1028,14 +1028,193 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message>
+        <source>Confirm</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>Please Input:</source>
+        <translation>请输入：</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确认</translation>
+    </message>
+</context>
+<context>
     <name>TestMaintain</name>
     <message>
         <source>Form</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Test Maintain</source>
-        <translation type="unfinished">测试维护</translation>
+        <source>Software Ver:</source>
+        <translation>软件版本：</translation>
+    </message>
+    <message>
+        <source>Compile Date:</source>
+        <translation>编译日期：</translation>
+    </message>
+    <message>
+        <source>Serial Num:</source>
+        <translation>序列号：</translation>
+    </message>
+    <message>
+        <source>MAC Add:</source>
+        <translation>MAC地址：</translation>
+    </message>
+    <message>
+        <source>BT MAC:</source>
+        <translation>蓝牙MAC：</translation>
+    </message>
+    <message>
+        <source>MV Coef:</source>
+        <translation>电压修正系数：</translation>
+    </message>
+    <message>
+        <source>System Information</source>
+        <translation>系统信息</translation>
+    </message>
+    <message>
+        <source>Reset All</source>
+        <translation>全部复位</translation>
+    </message>
+    <message>
+        <source>Reset Partial</source>
+        <translation>非标定复位</translation>
+    </message>
+    <message>
+        <source>Reset CAL</source>
+        <translation>标定复位</translation>
+    </message>
+    <message>
+        <source>Reset Basic</source>
+        <translation>基本参数复位</translation>
+    </message>
+    <message>
+        <source>Reset I/O</source>
+        <translation>I/O复位</translation>
+    </message>
+    <message>
+        <source>Reset Analog</source>
+        <translation>模拟量复位</translation>
+    </message>
+    <message>
+        <source>Reset Application</source>
+        <translation>应用参数复位</translation>
+    </message>
+    <message>
+        <source>Reset Data-Trans</source>
+        <translation>通讯参数复位</translation>
+    </message>
+    <message>
+        <source>Paramter Reset</source>
+        <translation>参数复位</translation>
+    </message>
+    <message>
+        <source>Import:</source>
+        <translation>导入：</translation>
+    </message>
+    <message>
+        <source>Please select excel file</source>
+        <translation>请选择Excel文件</translation>
+    </message>
+    <message>
+        <source>Importing...</source>
+        <translation>文件导入中...</translation>
+    </message>
+    <message>
+        <source>Import Data</source>
+        <translation>导入数据</translation>
+    </message>
+    <message>
+        <source>Export:</source>
+        <translation>导出：</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>文件导出中...</translation>
+    </message>
+    <message>
+        <source>Export Data</source>
+        <translation>导出文件</translation>
+    </message>
+    <message>
+        <source>Confirm? Reset may result in communication loss!</source>
+        <translation>确认？复位可能会导致通讯中断！</translation>
+    </message>
+    <message>
+        <source>Confirm?</source>
+        <translation>确认？</translation>
+    </message>
+    <message>
+        <source>System remote editing switch off, on before reseting parameters!</source>
+        <translation>系统维护远程编辑关闭，复位参数之前请在仪表中开启！</translation>
+    </message>
+    <message>
+        <source>Tip</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Password Failed!</source>
+        <translation>密码错误！</translation>
+    </message>
+    <message>
+        <source>Reset Successful!</source>
+        <translation>复位成功！</translation>
+    </message>
+    <message>
+        <source>Reset Failed!</source>
+        <translation>复位失败！</translation>
+    </message>
+    <message>
+        <source>Excel Files (*.xlsx *.xls)</source>
+        <translation>Excel文件 (*.xlsx *.xls)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Select File</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <source>Import Failed!</source>
+        <translation>导入失败！</translation>
+    </message>
+    <message>
+        <source>Import Path&gt;&gt;&gt;</source>
+        <translation>导入路径&gt;&gt;&gt;</translation>
+    </message>
+    <message>
+        <source>Import Finish!</source>
+        <translation>导入完成！</translation>
+    </message>
+    <message>
+        <source>Export Failed!</source>
+        <translation>导出失败！</translation>
+    </message>
+    <message>
+        <source>Export Path&gt;&gt;&gt;</source>
+        <translation>导出路径&gt;&gt;&gt;</translation>
+    </message>
+    <message>
+        <source>Export Finish!</source>
+        <translation>导出完成！</translation>
     </message>
 </context>
 <context>

@@ -1028,13 +1028,192 @@
     </message>
 </context>
 <context>
+    <name>QObject</name>
+    <message>
+        <source>Confirm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please Input:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TestMaintain</name>
     <message>
         <source>Form</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Test Maintain</source>
+        <source>Software Ver:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Compile Date:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Serial Num:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAC Add:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BT MAC:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MV Coef:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>System Information</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset Partial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset CAL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset Basic</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset I/O</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset Analog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset Application</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset Data-Trans</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Paramter Reset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please select excel file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Importing...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import Data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Confirm? Reset may result in communication loss!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Confirm?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>System remote editing switch off, on before reseting parameters!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Password Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset Successful!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Excel Files (*.xlsx *.xls)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import Path&gt;&gt;&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import Finish!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Path&gt;&gt;&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Finish!</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
