@@ -5,6 +5,7 @@
 #include "Modbus/linkstate.h"
 #include "Modbus/parameterentry.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QModbusClient>
@@ -59,6 +60,22 @@ void TransferReport::note(bool failure, const QString &where)
         ++skipped;
     if (problems.size() < ProblemsListed)
         problems << where;
+}
+
+QString TransferReport::summary() const
+{
+    if (problemCount() == 0)
+        return QString();
+    QString text = QStringLiteral("\n\n");
+    if (failed > 0)
+        text += QCoreApplication::translate("ExelToWrite", "%n row(s) failed.", nullptr, failed) + QLatin1Char(' ');
+    if (skipped > 0)
+        text += QCoreApplication::translate("ExelToWrite", "%n row(s) skipped for safety.", nullptr, skipped)
+            + QLatin1Char(' ');
+    QStringList listed = problems;
+    if (problemCount() > problems.size())
+        listed << QStringLiteral("...");
+    return text + QCoreApplication::translate("ExelToWrite", "Rows: %1").arg(listed.join(QStringLiteral(", ")));
 }
 
 ExelToWrite::ExelToWrite(QObject *parent)

@@ -21,6 +21,9 @@ struct TransferReport
     static constexpr int ProblemsListed = 5;
     int problemCount() const { return failed + skipped; }
     void note(bool failure, const QString &where);
+    // Empty when every row went through; otherwise a paragraph for the
+    // final message: how many rows failed or were skipped, and where.
+    QString summary() const;
 };
 
 // One workbook transfer between the device and the parameter sheet "读写类":

@@ -5,6 +5,7 @@
 
 namespace {
 std::unique_ptr<WorkbookCollection> s_collection;
+int s_users = 0; // windows that started it
 } // namespace
 
 std::unique_ptr<XlsxWorkbook> WorkbookCollection::open(const QString &path, XlsxWorkbook::Error *error) const
@@ -21,6 +22,7 @@ std::unique_ptr<XlsxWorkbook> WorkbookCollection::open(const QString &path, Xlsx
 WorkbookCollection *startSpreadsheet()
 {
     qDebug() << "启动excel... ";
+    ++s_users;
     if (!s_collection)
         s_collection.reset(new WorkbookCollection);
     qDebug() << "设置界面不可见...";
@@ -34,7 +36,8 @@ WorkbookCollection *startSpreadsheet()
 void stopSpreadsheet()
 {
     // Workbooks belong to the transfers, which close them at their end.
-    s_collection.reset();
+    if (s_users > 0 && --s_users == 0)
+        s_collection.reset();
 }
 
 WorkbookCollection *workbookCollection()

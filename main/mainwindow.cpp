@@ -7,6 +7,8 @@
 #include "App/maininterface.h"
 #include "App/testmaintain.h"
 #include "App/weightcal.h"
+#include "Excel/exeltowrite.h"
+#include "Excel/spreadsheet.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/displayweightthread.h"
 #include "Modbus/linkstate.h"
@@ -83,6 +85,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_weightCal = new WeightCal(this);
     m_dataTrans = new DataTrans(this);
     m_testMaintain = new TestMaintain(this);
+    // The workbook engine of the Test Maintain page's export and import.
+    startSpreadsheet();
 
     m_navButtons[PageMainInterface] = ui->ButtonMainInterface;
     m_navButtons[PageBasicConfig] = ui->ButtonBasicConfig;
@@ -295,6 +299,11 @@ void MainWindow::onTick()
         return;
     QScopedValueRollback<bool> inTick(m_inTick, true);
 
+    // A workbook transfer has the link to itself: g_tickPending stays raised
+    // and the transfer lowers it at its end.
+    if (ExelToWrite::isRunning())
+        return;
+
     // Ticking stops here until the next link-up: g_tickPending stays set.
     if (g_linkClosing)
         return;
@@ -318,7 +327,7 @@ void MainWindow::onTick()
     }
     // The link may have been torn down during the waits above; then the
     // ticks stay stopped until the next link-up.
-    if (g_pageIndex != PageConnection)
+    if (g_pageIndex != PageConnection && !ExelToWrite::isRunning())
         g_tickPending = false;
 }
 
@@ -803,5 +812,6 @@ void MainWindow::shutdown()
 {
     m_worker->stop();
     disconnectClient();
+    stopSpreadsheet();
     qDebug() << "destroy------";
 }
