@@ -162,18 +162,13 @@ void placeGroups(const TabGrid &grid, const QList<QWidget *> &groups, int width)
 } // namespace
 
 Application::Application(QWidget *parent)
-    : ParameterPage(PageApplication, parent)
+    : ParameterPage(parent)
     , ui(new Ui::Application)
 {
     // setupUi shows the comparators tab while it builds the form and connects
     // the on_ slots first, so the linked levels run before the write.
     ui->setupUi(this);
     setupBinding(ui->widget_top, ui->label_RemoteTip);
-    // After the binding's handler: by now the choice has been written.
-    for (QComboBox *box : findChildren<QComboBox *>()) {
-        connect(box, QOverload<int>::of(&QComboBox::activated), this,
-                [this, box](int index) { comboCommitted(box, index); });
-    }
     ui->tabWidget->setCurrentIndex(TabInput);
     m_tabBar = ui->tabWidget->findChild<QTabBar *>();
     // The banner is only for a device that refuses remote edits.
@@ -272,12 +267,12 @@ void Application::showLinkedLevel(QComboBox *chosen, int index)
     }
 }
 
-void Application::comboCommitted(QComboBox *box, int index)
+void Application::comboCommitted(QComboBox *box, CommitResult result)
 {
-    const bool refused = box->currentIndex() != index;
+    const bool refused = result != CommitResult::Written;
     QComboBox *const levels[3] = {ui->cBoxInputMode_1, ui->cBoxInputMode_2, ui->cBoxInputMode_3};
     // A refused level was put back; the other two must not keep showing a
-    // level the device does not hold.
+    // level the device does not hold, even when the chosen one looks the same.
     if (refused && std::find(std::begin(levels), std::end(levels), box) != std::end(levels)) {
         for (int i = 0; i < 3; ++i) {
             if (levels[i] != box)

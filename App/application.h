@@ -34,6 +34,7 @@ public:
 protected:
     void retranslate() override;
     void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText) override;
+    void comboCommitted(QComboBox *box, CommitResult result) override;
 
 private slots:
     void on_tabWidget_tabBarClicked(int index);
@@ -44,7 +45,6 @@ private slots:
 
 private:
     void showLinkedLevel(QComboBox *chosen, int index);
-    void comboCommitted(QComboBox *box, int index);
     void showComparators(bool changed);
 
     Ui::Application *ui;

@@ -16,7 +16,7 @@ constexpr int PresetTareField = 7;
 } // namespace
 
 BasicConfig::BasicConfig(QWidget *parent)
-    : ParameterPage(PageBasicConfig, parent)
+    : ParameterPage(parent)
     , ui(new Ui::BasicConfig)
 {
     ui->setupUi(this);

@@ -83,7 +83,7 @@ constexpr GroupGrid PortGrid = {540, {10, 360, 710}, 2, 1681, 540};
 } // namespace
 
 DataTrans::DataTrans(QWidget *parent)
-    : ParameterPage(PageDataTrans, parent)
+    : ParameterPage(parent)
     , ui(new Ui::DataTrans)
 {
     ui->setupUi(this);

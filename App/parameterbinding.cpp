@@ -97,9 +97,8 @@ bool takeChanged(quint32 value, quint32 &lastShown, bool force)
     return true;
 }
 
-ParameterPage::ParameterPage(int pageIndex, QWidget *parent)
+ParameterPage::ParameterPage(QWidget *parent)
     : QWidget(parent)
-    , m_pageIndex(pageIndex)
 {
 }
 
@@ -171,20 +170,26 @@ bool ParameterPage::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Wheel:
         return true;
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return)
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return) {
             m_editArmed = true;
+            m_returnPressed = true;
+        }
         break;
     case QEvent::FocusIn: {
         // Focus coming back as a combo box's pop-up closes (before activated()
-        // is raised) or as the window is activated again starts no new edit:
-        // the value to fall back on stays the one from before the edit.
+        // is raised) starts no new edit: the value to fall back on stays the
+        // one from before the choice.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+        if (reason == Qt::PopupFocusReason)
             break;
-        m_editArmed = true;
         QWidget *focus = QApplication::focusWidget();
+        m_editArmed = true;
+        m_returnPressed = false;
         m_currentEditor = focus;
-        if (isClass(focus, "QComboBox"))
+        // The window being activated again may also be a pop-up closing, so a
+        // combo box keeps its saved index then. A line edit committed its text
+        // as the window was left, so that text is the one to fall back on.
+        if (isClass(focus, "QComboBox") && reason != Qt::ActiveWindowFocusReason)
             g_savedValueText = QString::number(static_cast<QComboBox *>(focus)->currentIndex());
         else if (isClass(focus, "QLineEdit"))
             g_savedValueText = static_cast<QLineEdit *>(focus)->text();
@@ -225,10 +230,40 @@ void ParameterPage::lineEditCommitted(QLineEdit *edit, const QString &typed, Com
     Q_UNUSED(result);
 }
 
+void ParameterPage::comboCommitted(QComboBox *box, CommitResult result)
+{
+    Q_UNUSED(box);
+    Q_UNUSED(result);
+}
+
+bool ParameterPage::writesUnchanged(const QLineEdit *edit) const
+{
+    Q_UNUSED(edit);
+    return true;
+}
+
+int ParameterPage::exponentOf(const QLineEdit *edit, bool *scaled) const
+{
+    int exponent = 0;
+    *scaled = scaledList().exponentOf(edit->objectName(), &exponent);
+    return exponent == ScaledEditor::ScaleByDecimals ? currentDecimals() : exponent;
+}
+
+QString ParameterPage::displayText(const QLineEdit *edit, qint32 value) const
+{
+    bool scaled = false;
+    const int exponent = exponentOf(edit, &scaled);
+    return scaled ? formatScaled(value, exponent) : QString::number(value);
+}
+
 void ParameterPage::onComboActivated(QComboBox *box, int index)
 {
     m_currentEditor = box;
-    sendEditorValue(box, comboValueText(box, index));
+    QPointer<ParameterPage> self(this);
+    QPointer<QComboBox> guard(box);
+    const CommitResult result = sendEditorValue(box, comboValueText(box, index));
+    if (self && guard)
+        comboCommitted(box, result);
 }
 
 void ParameterPage::onButtonClicked(QPushButton *button)
@@ -249,10 +284,18 @@ bool ParameterPage::acceptsValue(const QLineEdit *edit, const QString &valueText
 void ParameterPage::onLineEditFinished(QLineEdit *edit)
 {
     const QString typed = edit->text();
+    // Passing through a field whose write acts on the device writes nothing.
+    if (!writesUnchanged(edit) && !edit->isModified() && !m_returnPressed) {
+        m_editArmed = false;
+        return;
+    }
+    m_returnPressed = false;
+
     QString valueText = typed;
-    int exponent = 0;
-    if (!typed.isEmpty() && scaledList().exponentOf(edit->objectName(), &exponent))
-        valueText = scaledValueText(typed, exponent == ScaledEditor::ScaleByDecimals ? currentDecimals() : exponent);
+    bool scaled = false;
+    const int exponent = exponentOf(edit, &scaled);
+    if (!typed.isEmpty() && scaled)
+        valueText = scaledValueText(typed, exponent);
 
     if (typed.isEmpty() || !acceptsValue(edit, valueText)) {
         if (!typed.isEmpty())
@@ -311,11 +354,12 @@ CommitResult ParameterPage::sendEditorValue(QWidget *editor, const QString &valu
     if (qstrcmp(cls, "QComboBoxListView") == 0)
         return CommitResult::NotBound;
 
-    const BindingTable *table = g_pageIndex == m_pageIndex ? bindingTable() : nullptr;
+    // The editor's own page and tab decide the register, not the page or tab
+    // shown now: a field left by a click on another page or tab commits as
+    // the page changes.
+    int row = -1;
+    const BindingTable *table = tableOf(name, &row);
     if (!table)
-        return CommitResult::NotBound;
-    const int row = table->rowOf(name);
-    if (row < 0)
         return CommitResult::NotBound;
     const RegisterSpan span = table->spans[row];
     // Taken now: focusing another editor during the waits below replaces it.
@@ -340,8 +384,11 @@ CommitResult ParameterPage::sendEditorValue(QWidget *editor, const QString &valu
     request.address = int(span.address);
     request.num = span.count;
     const ResultCode result = writeParameter(modbusClient(), quint32(sendVal), request);
+    const CommitResult outcome = result == ResultOk      ? CommitResult::Written
+                                 : result == ResultNoLink ? CommitResult::Unsent
+                                                          : CommitResult::Failed;
     if (!guard)
-        return result == ResultOk ? CommitResult::Written : CommitResult::Failed;
+        return outcome;
 
     if (qstrcmp(cls, "QComboBox") == 0) {
         if (result != ResultOk)
@@ -351,10 +398,31 @@ CommitResult ParameterPage::sendEditorValue(QWidget *editor, const QString &valu
         if (m_currentEditor == editor)
             g_savedValueText = QString::number(static_cast<QComboBox *>(editor)->currentIndex());
     } else if (qstrcmp(cls, "QLineEdit") == 0) {
-        if (result != ResultOk || readVal == quint32(sendVal))
+        auto *edit = static_cast<QLineEdit *>(editor);
+        if (result != ResultOk)
             putBack(editor, savedText);
+        else if (readVal == quint32(sendVal))
+            // The device already held the value: show it in the field's own
+            // format. The text from focus-in may be older than the device's
+            // value, and no refresh would replace it.
+            edit->setText(displayText(edit, sendVal));
     }
-    return result == ResultOk ? CommitResult::Written : CommitResult::Failed;
+    return outcome;
+}
+
+const BindingTable *ParameterPage::tableOf(const QString &name, int *row) const
+{
+    if (const BindingTable *shown = bindingTable()) {
+        *row = shown->rowOf(name);
+        if (*row >= 0)
+            return shown;
+    }
+    for (const BindingTable *table : bindingTables()) {
+        *row = table->rowOf(name);
+        if (*row >= 0)
+            return table;
+    }
+    return nullptr;
 }
 
 void ParameterPage::refreshBanner(RemoteSwitch remoteSwitch, const QString &message, bool force)

@@ -78,7 +78,8 @@ enum class CommitResult {
     NotBound, // no table for the page, the editor is in no row, or a pop-up list
     Refused,  // the value is no 32-bit integer: nothing written, editor put back
     Written,
-    Failed    // the write returned a non-zero ResultCode: editor put back
+    Failed,   // the device refused the write or did not answer: editor put back
+    Unsent    // no link to send it over: editor put back
 };
 
 // Converts the part of text before the first point to a signed 32-bit integer
@@ -113,9 +114,8 @@ public:
     // when the write fails (a line edit also when the value did not change).
     CommitResult sendEditorValue(QWidget *editor, const QString &valueText);
 
-    // The table that commits use now: nullptr when there is none (for example
-    // an Application tab without parameters). Only consulted while this page
-    // is the current page (g_pageIndex).
+    // The table of the tab shown: nullptr when there is none (for example an
+    // Application tab without parameters).
     virtual const BindingTable *bindingTable() const = 0;
     // Every table of the page (all tabs), for checks of the form against them.
     virtual QVector<const BindingTable *> bindingTables() const;
@@ -126,12 +126,10 @@ public:
     // Shows the page's record of the device mirror; force rewrites everything.
     virtual void refreshFromMirror(bool force) = 0;
 
-    int pageIndex() const { return m_pageIndex; }
     QWidget *currentEditor() const { return m_currentEditor; }
-    bool editArmed() const { return m_editArmed; }
 
 protected:
-    ParameterPage(int pageIndex, QWidget *parent);
+    explicit ParameterPage(QWidget *parent);
 
     // Watches every combo box, line edit and list view below the page (and the
     // given push buttons, which write "1" when clicked) and ties their commit
@@ -150,6 +148,14 @@ protected:
     virtual void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText);
     // Called after a line edit's commit went through sendEditorValue.
     virtual void lineEditCommitted(QLineEdit *edit, const QString &typed, CommitResult result);
+    // Called after a combo box choice went through sendEditorValue.
+    virtual void comboCommitted(QComboBox *box, CommitResult result);
+    // Whether leaving the line edit without a change still writes its value.
+    // A field whose write is an action on the device (not a stored value)
+    // writes only after a change or a Return.
+    virtual bool writesUnchanged(const QLineEdit *edit) const;
+    // The text a line edit shows for a raw value it wrote.
+    virtual QString displayText(const QLineEdit *edit, qint32 value) const;
     // Re-runs the translation of the form's texts.
     virtual void retranslate() = 0;
 
@@ -173,10 +179,14 @@ private:
     void onLineEditFinished(QLineEdit *edit);
     void moveFocusAway();
     void putBack(QWidget *editor, const QString &savedText);
+    int exponentOf(const QLineEdit *edit, bool *scaled) const;
+    // The row of the named editor in any table of this page.
+    const BindingTable *tableOf(const QString &name, int *row) const;
 
-    const int m_pageIndex;
     QPointer<QWidget> m_currentEditor;
     bool m_editArmed = false;
+    // Return was pressed in the focused field since it got the focus.
+    bool m_returnPressed = false;
     QWidget *m_banner = nullptr;
     QLabel *m_remoteTip = nullptr;
     QHash<QString, QWidget *> m_editors;

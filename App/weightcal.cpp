@@ -45,7 +45,7 @@ QString weightText(const QString &number, int decimals)
 } // namespace
 
 WeightCal::WeightCal(QWidget *parent)
-    : ParameterPage(PageWeightCal, parent)
+    : ParameterPage(parent)
     , ui(new Ui::WeightCal)
 {
     ui->setupUi(this);
@@ -121,22 +121,32 @@ void WeightCal::lineEditFinished(QLineEdit *edit, const QString &typed, const QS
     const int decimals = int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
     m_cpText[point - 1] = typed;
     edit->setText(weightText(typed, decimals));
-    // Point 1 starts a new series: the device drops the later points too.
-    if (point == 1) {
-        for (int later = 2; later <= PointCount; ++later) {
-            m_cpText[later - 1] = QStringLiteral("0");
-            pointEdit(later)->setText(weightText(m_cpText[later - 1], decimals));
-        }
-    }
+}
+
+bool WeightCal::writesUnchanged(const QLineEdit *edit) const
+{
+    // Writing a point records it at the load now on the platform.
+    return pointOf(edit) == 0;
 }
 
 void WeightCal::lineEditCommitted(QLineEdit *edit, const QString &typed, CommitResult result)
 {
     Q_UNUSED(typed);
     const int point = pointOf(edit);
+    if (point == 0)
+        return;
     // A weight the device refused must not come back at the next re-show.
-    if (point != 0 && (result == CommitResult::Failed || result == CommitResult::Refused))
+    if (result == CommitResult::Failed || result == CommitResult::Refused || result == CommitResult::Unsent)
         m_cpText[point - 1] = edit->text();
+    // Point 1 sent to the device starts a new series: the device drops the
+    // later points too.
+    if (point == 1 && (result == CommitResult::Written || result == CommitResult::Failed)) {
+        const int decimals = int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
+        for (int later = 2; later <= PointCount; ++later) {
+            m_cpText[later - 1] = QStringLiteral("0");
+            pointEdit(later)->setText(weightText(m_cpText[later - 1], decimals));
+        }
+    }
 }
 
 void WeightCal::showPointTexts()
@@ -169,7 +179,7 @@ void WeightCal::refreshFromMirror(bool force)
     for (int point = 0; point < PointCount; ++point) {
         const int f = FieldFirstPointSignal + point;
         if (takeChanged(field[f], shown[f], force))
-            signalLabels[point]->setText(formatScaled(qint64(field[f]), 4));
+            signalLabels[point]->setText(formatScaled(qint32(field[f]), 4));
     }
     if (takeChanged(field[FieldLcMv], shown[FieldLcMv], force))
         ui->EditLcMv->setText(formatScaled(qint64(field[FieldLcMv]), 4));

@@ -36,6 +36,7 @@ protected:
     QString comboValueText(QComboBox *box, int index) const override;
     void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText) override;
     void lineEditCommitted(QLineEdit *edit, const QString &typed, CommitResult result) override;
+    bool writesUnchanged(const QLineEdit *edit) const override;
     void retranslate() override;
 
 private:

@@ -31,8 +31,9 @@ namespace {
 
 const char *const HostPattern =
     "(2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})([.](2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})){3}|^$";
+// Every port from 1 to 65535, without leading zeros; empty while typing.
 const char *const PortPattern =
-    "[1-5][0-9]{1,3}[1-9]|6([0-4][0-9]{0,3}|[5][0-4][0-9]{0,2}|[5][5][0-2][0-9]?|[5][5][3][0-5]?)|^$";
+    "[1-9][0-9]{0,3}|[1-5][0-9]{4}|6[0-4][0-9]{3}|65[0-4][0-9]{2}|655[0-2][0-9]|6553[0-5]|^$";
 
 const char *const MakerUrl = "https://orvik.example.com/r7";
 

@@ -159,8 +159,9 @@ ResultCode writeRegisters(QModbusClient *client, const Settings &settings, const
     if (!reply)
         return ResultNoLink;
 
-    // Writes are bounded by responseTime rather than by the client's time-out,
-    // so the Delay setting decides how long an edit may hang.
+    // Writes are bounded by the request's responseTime rather than by the
+    // client's time-out. The pages write with fresh requests, so an edit
+    // waits at most 1000 ms whatever the Delay field says.
     const WaitOutcome outcome = waitForReply(guardedClient, reply, qMax(0, settings.responseTime), false);
     if (outcome == WaitOutcome::BoundPassed) {
         releaseReply(reply);

@@ -18,7 +18,9 @@
 #include "main/errormessages.h"
 #include "main/frameedges.h"
 
+#include <QApplication>
 #include <QDebug>
+#include <QFile>
 
 #include <cstring>
 #include <initializer_list>
@@ -236,6 +238,18 @@ void MainWindow::showPage(int index)
         return;
     }
 
+    // A field still being edited on the page being left commits now, while
+    // its page is current. Its write waits with the event loop running: a
+    // switch or a disconnect that ran meanwhile has the last word.
+    QWidget *shown = ui->stackedWidget->currentWidget();
+    QWidget *focus = QApplication::focusWidget();
+    if (shown && focus && shown->isAncestorOf(focus)) {
+        const int before = g_pageIndex;
+        focus->clearFocus();
+        if (g_pageIndex != before)
+            return;
+    }
+
     for (int i = 0; i < 6; ++i)
         m_navButtons[i]->setStyleSheet(QString::fromLatin1(i == index ? NavSelectedStyle : NavNormalStyle));
 
@@ -446,15 +460,12 @@ ResultCode MainWindow::pollBlockGroup(int group)
     return ResultDeviceError;
 }
 
-void MainWindow::showStatusBits(quint32 status, bool force, bool *messageOn)
+void MainWindow::showStatusBits(quint32 status, bool force)
 {
-    static const char *const overloadTexts[] = {
-        QT_TR_NOOP("Over Full Scale"), QT_TR_NOOP("Weight Under Limit"), QT_TR_NOOP("Loadcell Over"),
-        QT_TR_NOOP("Loadcell Under")};
     for (int bit = 0; bit < 12; ++bit) {
         const bool set = status & (1u << bit);
         // Bit 0 acts on a change only; a set higher bit acts on every change
-        // of the word, so a still-present overload message is chosen again.
+        // of the word.
         const bool act = force || set != s_header.bitShown[bit] || (bit != 0 && set);
         if (!act)
             continue;
@@ -468,14 +479,6 @@ void MainWindow::showStatusBits(quint32 status, bool force, bool *messageOn)
             ui->Lab_Zero->setStyleSheet(
                 set ? QStringLiteral("border-image: url(:/images/Zero1.png); background-color:rgb(46,47,48);")
                     : QStringLiteral("border-image: None;"));
-            break;
-        case 4:
-        case 5:
-        case 6:
-        case 7:
-            if (set)
-                s_header.weightText = tr(overloadTexts[bit - 4]);
-            *messageOn = set;
             break;
         case 9:
             if (set)
@@ -499,14 +502,21 @@ void MainWindow::showLiveValues(bool force)
     const int decimals = int(qMin<quint32>(s_header.decimalPoint, 4));
     const QString unitName = UnitNames.value(int(s_header.unit));
 
-    bool messageOn = false;
     if (live.status != s_header.status || force) {
         s_header.status = live.status;
-        showStatusBits(live.status, force, &messageOn);
+        showStatusBits(live.status, force);
     }
 
+    // An overload message (status bits 4 to 7, the lowest set one) stands in
+    // for the weight for as long as its bit is set.
+    static const char *const overloadTexts[] = {
+        QT_TR_NOOP("Over Full Scale"), QT_TR_NOOP("Weight Under Limit"), QT_TR_NOOP("Loadcell Over"),
+        QT_TR_NOOP("Loadcell Under")};
+    const quint32 overload = (live.status >> 4) & 0xF;
     const qint32 weight = qint32(live.weight);
-    if (!messageOn && weight != WeightUnavailable && weight != -WeightUnavailable)
+    if (overload != 0)
+        s_header.weightText = tr(overloadTexts[qCountTrailingZeroBits(overload)]);
+    else if (weight != WeightUnavailable && weight != -WeightUnavailable)
         s_header.weightText = formatScaled(weight, decimals) + QLatin1Char(' ') + unitName;
     if (force || s_header.weightLabelText != s_header.weightText) {
         s_header.weightLabelText = s_header.weightText;

@@ -105,7 +105,7 @@ private:
     void shutdown();
     void pollCurrentPage();
     void showConnectState(const QString &text, const QString &style);
-    void showStatusBits(quint32 status, bool force, bool *messageOn);
+    void showStatusBits(quint32 status, bool force);
 
     Ui::MainWindow *ui;
     ModbusSetting *m_connectionPage;

@@ -54,6 +54,7 @@ private slots:
     void comparatorBlocksFollowTab();
     void linkedLevels_data();
     void linkedLevels();
+    void refusedLevelPutsAllThreeBack_data();
     void refusedLevelPutsAllThreeBack();
     void outputFunction();
     void unknownFunctionLeavesComboBlank();
@@ -367,14 +368,32 @@ void tst_Application::linkedLevels()
         QCOMPARE(child<QComboBox>(QStringLiteral("cBoxInputMode_%1").arg(n))->currentIndex(), 1);
 }
 
+void tst_Application::refusedLevelPutsAllThreeBack_data()
+{
+    QTest::addColumn<QList<int>>("levels"); // as the device holds them, inputs 1 to 3
+    QTest::addColumn<int>("input");
+    QTest::addColumn<int>("choice");
+
+    QTest::newRow("another level") << QList<int>{0, 0, 0} << 2 << 1;
+    // The chosen combo looks unchanged after the refusal; the other two must
+    // still go back.
+    QTest::newRow("the level shown") << QList<int>{0, 1, 1} << 1 << 0;
+}
+
 void tst_Application::refusedLevelPutsAllThreeBack()
 {
-    QVERIFY(m_sim.command(QStringLiteral("fail 310 4")));
-    QVERIFY(choose(child<QComboBox>(QStringLiteral("cBoxInputMode_2")), 1));
+    QFETCH(QList<int>, levels);
+    QFETCH(int, input);
+    QFETCH(int, choice);
+    // cBoxInputMode_n: registers 304 + 6 (n - 1)
     for (int n = 1; n <= 3; ++n)
-        QCOMPARE(child<QComboBox>(QStringLiteral("cBoxInputMode_%1").arg(n))->currentText(),
-                 QStringLiteral("Low Level"));
-    QCOMPARE(pair(m_sim, 304), 0);
+        QVERIFY(setRegister32(m_sim, 304 + 6 * (n - 1), levels.at(n - 1)));
+    tick();
+    QVERIFY(m_sim.command(QStringLiteral("fail %1 4").arg(304 + 6 * (input - 1))));
+    QVERIFY(choose(child<QComboBox>(QStringLiteral("cBoxInputMode_%1").arg(input)), choice));
+    QCOMPARE(simWrites(m_sim), 1);
+    for (int n = 1; n <= 3; ++n)
+        QCOMPARE(child<QComboBox>(QStringLiteral("cBoxInputMode_%1").arg(n))->currentIndex(), levels.at(n - 1));
 }
 
 void tst_Application::outputFunction()
@@ -389,12 +408,6 @@ void tst_Application::outputFunction()
     // The entry already shown is written again when chosen.
     QVERIFY(choose(child<QComboBox>(QStringLiteral("BoxOutput7")), 14));
     QCOMPARE(simWrites(m_sim), 2);
-
-    // A combo of the outputs tab writes nothing while the inputs table is in force.
-    g_appTabCode = 6;
-    QVERIFY(choose(child<QComboBox>(QStringLiteral("BoxMode_7")), 1));
-    QCOMPARE(simWrites(m_sim), 2);
-    QCOMPARE(pair(m_sim, 358), 0);
 }
 
 void tst_Application::unknownFunctionLeavesComboBlank()

@@ -183,8 +183,10 @@ void tst_ModbusSetting::validators_data()
     QTest::newRow("host 256") << "EditHostIP" << "256.1.1.1" << false;
     QTest::newRow("host three parts") << "EditHostIP" << "10.0.1" << false;
     QTest::newRow("host empty") << "EditHostIP" << "" << true;
-    QTest::newRow("port 502") << "EditPort" << "502" << true;
-    QTest::newRow("port 65535") << "EditPort" << "65535" << true;
+    for (const char *port : {"1", "80", "502", "5020", "8080", "8899", "9000", "10000", "59999", "65535"})
+        QTest::newRow(port) << "EditPort" << port << true;
+    QTest::newRow("port 0") << "EditPort" << "0" << false;
+    QTest::newRow("port 0080") << "EditPort" << "0080" << false;
     QTest::newRow("port 65536") << "EditPort" << "65536" << false;
     QTest::newRow("port letters") << "EditPort" << "80a" << false;
 }

@@ -49,7 +49,7 @@ class ProbePage : public ParameterPage
 {
 public:
     explicit ProbePage(QWidget *parent = nullptr)
-        : ParameterPage(PageBasicConfig, parent)
+        : ParameterPage(parent)
     {
         auto *layout = new QVBoxLayout(this);
         banner = new QWidget(this);
@@ -577,21 +577,17 @@ void tst_ParameterBinding::nothingWrittenWithoutRow_data()
 {
     QTest::addColumn<QString>("editor");
     QTest::addColumn<bool>("hasTable");
-    QTest::addColumn<int>("pageIndex");
 
-    QTest::newRow("editor in no row") << "ProbeUnbound" << true << int(PageBasicConfig);
-    QTest::newRow("page without a table") << "ProbeEdit" << false << int(PageBasicConfig);
-    QTest::newRow("another page is current") << "ProbeEdit" << true << int(PageTestMaintain);
-    QTest::newRow("combo, no table") << "ProbeBox" << false << int(PageBasicConfig);
+    QTest::newRow("editor in no row") << "ProbeUnbound" << true;
+    QTest::newRow("page without a table") << "ProbeEdit" << false;
+    QTest::newRow("combo, no table") << "ProbeBox" << false;
 }
 
 void tst_ParameterBinding::nothingWrittenWithoutRow()
 {
     QFETCH(QString, editor);
     QFETCH(bool, hasTable);
-    QFETCH(int, pageIndex);
     m_page->hasTable = hasTable;
-    g_pageIndex = pageIndex;
 
     if (auto *edit = m_page->findChild<QLineEdit *>(editor)) {
         replaceText(edit, QStringLiteral("77"));
@@ -608,7 +604,6 @@ void tst_ParameterBinding::nothingWrittenWithoutRow()
              CommitResult::NotBound);
     // A combo box's pop-up list is never written, whatever the table says.
     m_page->hasTable = true;
-    g_pageIndex = PageBasicConfig;
     QCOMPARE(m_page->sendEditorValue(m_page->box->view(), QStringLiteral("1")), CommitResult::NotBound);
     QCOMPARE(simWrites(m_sim), 0);
 }

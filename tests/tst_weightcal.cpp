@@ -346,6 +346,7 @@ void tst_WeightCal::fieldsFromDevice_data()
     QTest::newRow("zero signal -1.2345 mV") << 212 << quint32(-12345) << "EditkeyInmv" << "-1.2345";
     QTest::newRow("zero signal 2.5 mV") << 212 << 25000u << "EditkeyInmv" << "2.5000";
     QTest::newRow("point 1 signal") << 214 << 34567u << "label_WeightCP_1" << "3.4567";
+    QTest::newRow("point 5 signal -1.2345 mV") << 222 << quint32(-12345) << "label_WeightCP_5" << "-1.2345";
     QTest::newRow("LC mV/V") << 224 << 19999u << "EditLcMv" << "1.9999";
     QTest::newRow("LC capacity") << 226 << 4294967295u << "EditLcCapacity" << "4294967295";
     QTest::newRow("T-CAL") << 228 << 1u << "BoxTCal" << "1";
