@@ -704,7 +704,7 @@ QString XlsxWorkbook::cellText(int row, int column) const
 
 XlsxWorkbook::Error XlsxWorkbook::setCellText(int row, int column, const QString &value)
 {
-    if (!hasSheet() || d->fromData)
+    if (!hasSheet())
         return NotOpen;
     if (row < 1 || row > MaxRows || column < 1 || column > MaxColumns)
         return OutOfRange;

@@ -51,7 +51,8 @@ public:
     XlsxWorkbook &operator=(const XlsxWorkbook &) = delete;
 
     Error open(const QString &path);
-    // The same from the bytes of a file (nothing can be saved then).
+    // The same from the bytes of a file (cells can be written, but the
+    // workbook cannot be saved).
     Error openData(const QByteArray &data);
     bool isOpen() const;
     QString path() const;
