@@ -176,6 +176,11 @@ ResultCode writeRegisters(QModbusClient *client, const Settings &settings, const
     if (reply->error() == QModbusDevice::ProtocolError) {
         qDebug() << "e_ModbusResponseError1";
         result = ResultDeviceError;
+    } else if (reply->error() == QModbusDevice::TimeoutError) {
+        // The client's own time-out ran out before the bound: no answer
+        // either, which a caller must be able to tell from a refusal.
+        qDebug() << "Timeout";
+        result = ResultTimeout;
     } else if (reply->error() != QModbusDevice::NoError) {
         qDebug() << "e_ModbusResponseError2";
         result = ResultDeviceError;
