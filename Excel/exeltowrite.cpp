@@ -68,9 +68,9 @@ QString TransferReport::summary() const
         return QString();
     QString text = QStringLiteral("\n\n");
     if (failed > 0)
-        text += QCoreApplication::translate("ExelToWrite", "%n row(s) failed.", nullptr, failed) + QLatin1Char(' ');
+        text += QCoreApplication::translate("ExelToWrite", "%1 row(s) failed.").arg(failed) + QLatin1Char(' ');
     if (skipped > 0)
-        text += QCoreApplication::translate("ExelToWrite", "%n row(s) skipped for safety.", nullptr, skipped)
+        text += QCoreApplication::translate("ExelToWrite", "%1 row(s) skipped for safety.").arg(skipped)
             + QLatin1Char(' ');
     QStringList listed = problems;
     if (problemCount() > problems.size())

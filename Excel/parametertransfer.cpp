@@ -2,7 +2,6 @@
 
 #include "Excel/exeltowrite.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -14,16 +13,17 @@ namespace ParameterTransfer {
 
 namespace {
 
-// The page translates the patterns; the catalogues leave them as they are.
+// File name patterns, %1 the folder. They read the same in every language,
+// so the catalogues are not asked.
 QString pattern(const char *text)
 {
-    return QCoreApplication::translate("TestMaintain", text);
+    return QString::fromUtf8(text);
 }
 
-const char TemplateCn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/template/KDT-R7_CN.xlsx");
-const char TemplateEn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/template/KDT-R7_EN.xlsx");
-const char ExportCn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/export/KDT-R7_导出文件.xlsx");
-const char ExportEn[] = QT_TRANSLATE_NOOP("TestMaintain", "%1/export/KDT-R7_ExportFile.xlsx");
+const char TemplateCn[] = "%1/template/KDT-R7_CN.xlsx";
+const char TemplateEn[] = "%1/template/KDT-R7_EN.xlsx";
+const char ExportCn[] = "%1/export/KDT-R7_导出文件.xlsx";
+const char ExportEn[] = "%1/export/KDT-R7_ExportFile.xlsx";
 
 bool writableFolder(const QString &folder)
 {

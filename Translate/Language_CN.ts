@@ -719,6 +719,21 @@
     </message>
 </context>
 <context>
+    <name>ExelToWrite</name>
+    <message>
+        <source>%1 row(s) failed.</source>
+        <translation>%1 行失败。</translation>
+    </message>
+    <message>
+        <source>%1 row(s) skipped for safety.</source>
+        <translation>%1 行为安全起见已跳过。</translation>
+    </message>
+    <message>
+        <source>Rows: %1</source>
+        <translation>所在行：%1</translation>
+    </message>
+</context>
+<context>
     <name>MainInterface</name>
     <message>
         <source>Form</source>

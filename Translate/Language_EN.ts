@@ -719,6 +719,21 @@
     </message>
 </context>
 <context>
+    <name>ExelToWrite</name>
+    <message>
+        <source>%1 row(s) failed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 row(s) skipped for safety.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rows: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>MainInterface</name>
     <message>
         <source>Form</source>
