@@ -342,11 +342,14 @@ void TestWorkbook::corpusReplays()
         if (file.fileName().endsWith(QLatin1String(".py")))
             continue;
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const XlsxWorkbook::Error error = exerciseWorkbook(file.readAll());
+        // Fuzz inputs in the target's parts form are packed as it packs them.
+        const QByteArray bytes = file.readAll();
+        const XlsxWorkbook::Error error =
+            exerciseWorkbook(file.fileName().endsWith(QLatin1String(".parts")) ? packParts(bytes) : bytes);
         QVERIFY2(error >= XlsxWorkbook::Ok && error <= XlsxWorkbook::WriteFailed, qPrintable(file.fileName()));
         ++files;
     }
-    QVERIFY(files >= 12);
+    QVERIFY(files >= 20);
 }
 
 void TestWorkbook::templatesAgree()
