@@ -1,4 +1,5 @@
 #include "App/application.h"
+#include "App/groupgrid.h"
 #include "ui_application.h"
 
 #include "Modbus/devicemirror.h"
@@ -10,7 +11,6 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabBar>
 
 #include <algorithm>
 #include <iterator>
@@ -126,38 +126,10 @@ enum Tab { TabInput = 0, TabOutput = 1, TabComp = 2 };
 // Tab code polled by the refresh cycle for each tab, in tab order.
 constexpr int TabCodes[3] = {6, 7, 8};
 
-// Group geometry of one tab: the groups in order, their column pitch, the
-// tops of their rows and the page widths from which one more column fits.
-struct TabGrid
-{
-    int pitch;
-    int rowTops[3];
-    int minColumns;
-    int firstWidth;  // the width at which minColumns + 1 columns start
-    int widthStep;   // the width each further column needs
-};
-constexpr TabGrid InputGrid = {530, {15, 310, 610}, 2, 1681, 530};
-constexpr TabGrid OutputGrid = {350, {15, 245, 475}, 3, 1501, 350};
-constexpr TabGrid CompGrid = {350, {15, 365, 715}, 3, 1501, 350};
-
-// Columns for a page width: as many as fit, never more than there are groups.
-int columnsFor(const TabGrid &grid, int width, int groups)
-{
-    int columns = grid.minColumns;
-    if (width >= grid.firstWidth)
-        columns += 1 + (width - grid.firstWidth) / grid.widthStep;
-    return qMin(columns, groups);
-}
-
-void placeGroups(const TabGrid &grid, const QList<QWidget *> &groups, int width)
-{
-    const int columns = columnsFor(grid, width, groups.size());
-    for (int k = 0; k < groups.size(); ++k) {
-        const int row = k / columns;
-        Q_ASSERT(row < 3); // the minimum column count already fits every group into three rows
-        groups.at(k)->move(10 + grid.pitch * (k % columns), grid.rowTops[row]);
-    }
-}
+// Group geometry of each tab.
+constexpr GroupGrid InputGrid = {530, {15, 310, 610}, 2, 1681, 530};
+constexpr GroupGrid OutputGrid = {350, {15, 245, 475}, 3, 1501, 350};
+constexpr GroupGrid CompGrid = {350, {15, 365, 715}, 3, 1501, 350};
 
 } // namespace
 
@@ -170,7 +142,6 @@ Application::Application(QWidget *parent)
     ui->setupUi(this);
     setupBinding(ui->widget_top, ui->label_RemoteTip);
     ui->tabWidget->setCurrentIndex(TabInput);
-    m_tabBar = ui->tabWidget->findChild<QTabBar *>();
     // The banner is only for a device that refuses remote edits.
     ui->widget_top->hide();
 }
@@ -212,7 +183,6 @@ void Application::retranslate()
 void Application::enterPage()
 {
     retranslate();
-    m_tabBar = ui->tabWidget->findChild<QTabBar *>();
     refreshFromMirror(true);
     qDebug() << "Into Application-------------";
 }
@@ -287,7 +257,6 @@ void Application::refreshFromMirror(bool force)
                   tr("Application remote editing switch off, on before modifying parameters!"), force);
 
     const int tab = ui->tabWidget->currentIndex();
-    m_currentTab = tab;
     const bool changed = tab != s_previousTab || force;
     if (changed)
         s_previousTab = tab;
@@ -312,8 +281,8 @@ void Application::refreshFromMirror(bool force)
 void Application::showComparators(bool changed)
 {
     const bool rescale = decimalsChanged(changed);
-    const int decimals = int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
-    const QString range = tr(CompValueRanges[decimals]);
+    const int decimals = mirrorDecimals();
+    const QString range = QString::fromLatin1(CompValueRanges[decimals]);
 
     for (int c = 0; c < CompCount; ++c) {
         for (int item = 0; item < CompItems; ++item) {

@@ -3,8 +3,6 @@
 
 #include "App/parameterbinding.h"
 
-class QTabBar;
-
 QT_BEGIN_NAMESPACE
 namespace Ui { class Application; }
 QT_END_NAMESPACE
@@ -48,8 +46,6 @@ private:
     void showComparators(bool changed);
 
     Ui::Application *ui;
-    int m_currentTab = 0;
-    QTabBar *m_tabBar = nullptr;
     int m_layoutWidth = 0;
     // What the on-board level combos showed before a linked choice, so that a
     // refused write can put all three back.

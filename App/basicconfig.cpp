@@ -1,7 +1,6 @@
 #include "App/basicconfig.h"
 #include "ui_basicconfig.h"
 
-#include "App/bindingtables.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
@@ -10,8 +9,33 @@
 
 namespace {
 
+// Registers 100-129: row k is field k + 1 of srtBasicCfgTemp.
+const QString BasicConfigNames[] = {
+    QStringLiteral("EditPWROnzero"),   QStringLiteral("RemotoZeroBox"),    QStringLiteral("EditZeroRange"),
+    QStringLiteral("RemoteTareBox"),   QStringLiteral("TareRecordBox"),    QStringLiteral("NetSignCorBox"),
+    QStringLiteral("EditPresetTare"),  QStringLiteral("EditSTABRange"),    QStringLiteral("EditSTABTimer"),
+    QStringLiteral("EditTrZeroRange"), QStringLiteral("EditTrZeroTimer"),  QStringLiteral("EditDigit_Filter"),
+    QStringLiteral("EditAdv_Filter"),  QStringLiteral("SampleRateBox"),    QStringLiteral("cBoxInputRange"),
+};
+
+const RegisterSpan BasicConfigSpans[] = {
+    {100, 2}, {102, 2}, {104, 2}, {106, 2}, {108, 2}, {110, 2}, {112, 2}, {114, 2},
+    {116, 2}, {118, 2}, {120, 2}, {122, 2}, {124, 2}, {126, 2}, {128, 2},
+};
+
+const ScaledEditor BasicConfigScaled[] = {
+    {"EditPresetTare", ScaledEditor::ScaleByDecimals},
+};
+
+const BindingTable BasicConfigTable = makeBindingTable(BasicConfigNames, BasicConfigSpans);
+
 // The preset tare is the one field scaled by the weight decimals.
 constexpr int PresetTareField = 7;
+
+// Last-shown copies of the record, and the full scale behind the preset-tare
+// range tip; they outlive the page like the mirror.
+quint32 s_shownBasicCfg[16] = {};
+quint32 s_shownFullScale = 0;
 
 } // namespace
 
@@ -37,7 +61,7 @@ const BindingTable *BasicConfig::bindingTable() const
 
 ScaledList BasicConfig::scaledList() const
 {
-    return BasicConfigScaledList;
+    return makeScaledList(BasicConfigScaled);
 }
 
 void BasicConfig::retranslate()
@@ -58,18 +82,18 @@ void BasicConfig::refreshFromMirror(bool force)
     refreshBanner(SwitchBasic, tr("Basic remote editing switch off, on before modifying parameters!"), force);
 
     const quint32 remoteTare = g_mirror.srtBasicCfgTemp[4];
-    const bool remoteTareChanged = remoteTare != g_shownBasicCfg[4] || force;
+    const bool remoteTareChanged = remoteTare != s_shownBasicCfg[4] || force;
     // Row k of the table is field k + 1 of the record.
-    showRows(BasicConfigTable, &g_mirror.srtBasicCfgTemp[1], &g_shownBasicCfg[1], force);
+    showRows(BasicConfigTable, &g_mirror.srtBasicCfgTemp[1], &s_shownBasicCfg[1], force);
     if (remoteTareChanged)
         qDebug() << "srtBasicCfgTemp.u32_RemoteTare" << remoteTare;
 
     QLineEdit *const presetTare[] = {ui->EditPresetTare};
-    const bool decimalsNew = showScaledValues(presetTare, 1, &g_shownBasicCfg[PresetTareField],
+    const bool decimalsNew = showScaledValues(presetTare, 1, &s_shownBasicCfg[PresetTareField],
                                               &g_mirror.srtBasicCfgTemp[PresetTareField], force);
 
     const quint32 fullScale = g_mirror.weightCal[3];
-    if (takeChanged(fullScale, g_shownFullScale, force || decimalsNew)) {
+    if (takeChanged(fullScale, s_shownFullScale, force || decimalsNew)) {
         ui->EditPresetTare->setToolTip(
             QStringLiteral("0 - %1").arg(formatScaled(qint64(fullScale), g_shownDecimalPoint)));
     }

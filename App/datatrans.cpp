@@ -1,4 +1,5 @@
 #include "App/datatrans.h"
+#include "App/groupgrid.h"
 #include "ui_datatrans.h"
 
 #include "Modbus/devicemirror.h"
@@ -70,14 +71,6 @@ constexpr ScaledEditor DataTransScaled[4] = {
 quint32 s_shownDataTrans[33] = {};
 quint16 s_shownAnalog[AnalogRows] = {};
 
-struct GroupGrid
-{
-    int pitch;
-    int rowTops[3];
-    int minColumns;
-    int firstWidth;
-    int widthStep;
-};
 constexpr GroupGrid PortGrid = {540, {10, 360, 710}, 2, 1681, 540};
 
 } // namespace
@@ -190,16 +183,7 @@ void DataTrans::adjustLayout(int width)
     m_layoutWidth = width;
     const QList<QWidget *> groups = {ui->widget_COM_0, ui->widget_COM_1, ui->widget_COM_2, ui->widget_NetCOM,
                                      ui->widget_Analog};
-    int columns = PortGrid.minColumns;
-    if (width >= PortGrid.firstWidth)
-        columns += 1 + (width - PortGrid.firstWidth) / PortGrid.widthStep;
-    columns = qMin(columns, int(groups.size()));
-    int bottom = 0;
-    for (int k = 0; k < groups.size(); ++k) {
-        QWidget *group = groups.at(k);
-        group->move(10 + PortGrid.pitch * (k % columns), PortGrid.rowTops[k / columns]);
-        bottom = qMax(bottom, group->geometry().bottom());
-    }
+    const int bottom = placeGroups(PortGrid, groups, width);
     ui->scrollAreaWidgetContents->setMinimumWidth(width);
     ui->scrollAreaWidgetContents->setMaximumWidth(width);
     // Fewer rows on a wide page need less scrolling.

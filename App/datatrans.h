@@ -35,9 +35,6 @@ private slots:
     void on_cBoxAnalogType_currentIndexChanged(int index);
 
 private:
-    // Whether the value a line edit would write fits its 16-bit register:
-    // analog outputs are signed thousandths, everything else is unsigned.
-
     Ui::DataTrans *ui;
     int m_analogTypeShown = 0;
     int m_layoutWidth = 0;

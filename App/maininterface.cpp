@@ -232,7 +232,6 @@ void MainInterface::setCurveParameter(int curve, int parameter)
     default:
         break;
     }
-    m_unitText = unit;
     m_titleUnit = weightUnit();
     m_titleTimeUnit = timeUnit();
 

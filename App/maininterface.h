@@ -75,8 +75,6 @@ private:
     QtCharts::QChart *m_chart[CurveCount] = {};
     bool m_running[CurveCount] = {true, true};
     Ui::MainInterface *ui;
-    // Unit part of the last value-axis title built.
-    QString m_unitText;
     int m_parameter[CurveCount] = {Gross, Gross};
     // Auto-scaling extremes belong to the quantity, so two curves showing the
     // same quantity share one range.

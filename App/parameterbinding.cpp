@@ -18,10 +18,7 @@
 #include <QRegularExpressionValidator>
 
 bool g_cpTextReset = false;
-quint32 g_shownBasicCfg[16] = {};
-quint32 g_shownWeightCal[17] = {};
 quint16 g_shownRemoteSwitch[SwitchCount] = {};
-quint32 g_shownFullScale = 0;
 
 namespace {
 
@@ -32,11 +29,6 @@ const char NumberPattern[] = "-?[0-9]+[.][0-9]*|-?[0-9]+|^$";
 bool isClass(const QObject *object, const char *name)
 {
     return object && qstrcmp(object->metaObject()->className(), name) == 0;
-}
-
-int currentDecimals()
-{
-    return int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
 }
 
 } // namespace
@@ -246,7 +238,7 @@ int ParameterPage::exponentOf(const QLineEdit *edit, bool *scaled) const
 {
     int exponent = 0;
     *scaled = scaledList().exponentOf(edit->objectName(), &exponent);
-    return exponent == ScaledEditor::ScaleByDecimals ? currentDecimals() : exponent;
+    return exponent == ScaledEditor::ScaleByDecimals ? mirrorDecimals() : exponent;
 }
 
 QString ParameterPage::displayText(const QLineEdit *edit, qint32 value) const

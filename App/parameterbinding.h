@@ -199,12 +199,7 @@ private:
 // its calibration-point texts at its next refresh and lowers it.
 extern bool g_cpTextReset;
 
-// Last-shown copies of the page records (0 at start).
-extern quint32 g_shownBasicCfg[16];
-extern quint32 g_shownWeightCal[17];
 // Last-seen copies of the remote-editing switches (0 at start).
 extern quint16 g_shownRemoteSwitch[SwitchCount];
-// Full scale behind the preset-tare range tip of Basic Config.
-extern quint32 g_shownFullScale;
 
 #endif // PARAMETERBINDING_H

@@ -1,7 +1,6 @@
 #include "App/weightcal.h"
 #include "ui_weightcal.h"
 
-#include "App/bindingtables.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
@@ -11,6 +10,41 @@
 #include <iterator>
 
 namespace {
+
+// Registers 200-237 without 208.
+const QString WeightCalNames[] = {
+    QStringLiteral("BoxUnitSelect"),    QStringLiteral("BoxDecimalSelect"), QStringLiteral("BoxDivisionSelect"),
+    QStringLiteral("EditFullScale"),    QStringLiteral("SetKeyInmv"),       QStringLiteral("EditkeyInmv"),
+    QStringLiteral("EditWeightCp1"),    QStringLiteral("EditWeightCp2"),    QStringLiteral("EditWeightCp3"),
+    QStringLiteral("EditWeightCp4"),    QStringLiteral("EditWeightCp5"),    QStringLiteral("EditLcMv"),
+    QStringLiteral("EditLcCapacity"),   QStringLiteral("BoxTCal"),          QStringLiteral("EditCorrectCoef"),
+    QStringLiteral("EditSampleWindow"), QStringLiteral("EditMaxFlowrate"),  QStringLiteral("cBoxFlowrateUnit"),
+};
+
+// 208-209 hold nothing the operator edits.
+const RegisterSpan WeightCalSpans[] = {
+    {200, 2}, {202, 2}, {204, 2}, {206, 2}, {210, 2}, {212, 2}, {214, 2}, {216, 2}, {218, 2},
+    {220, 2}, {222, 2}, {224, 2}, {226, 2}, {228, 2}, {230, 2}, {232, 2}, {234, 2}, {236, 2},
+};
+
+const ScaledEditor WeightCalScaled[] = {
+    {"EditWeightCp1", ScaledEditor::ScaleByDecimals},
+    {"EditWeightCp2", ScaledEditor::ScaleByDecimals},
+    {"EditWeightCp3", ScaledEditor::ScaleByDecimals},
+    {"EditWeightCp4", ScaledEditor::ScaleByDecimals},
+    {"EditWeightCp5", ScaledEditor::ScaleByDecimals},
+    {"EditFullScale", ScaledEditor::ScaleByDecimals},
+    {"EditMaxFlowrate", ScaledEditor::ScaleByDecimals},
+    {"EditkeyInmv", 4},      // mV x 10000
+    {"EditLcMv", 4},         // mV/V x 10000
+    {"EditCorrectCoef", 5},  // x 100000
+    {"EditSampleWindow", 3}, // s x 1000
+};
+
+const BindingTable WeightCalTable = makeBindingTable(WeightCalNames, WeightCalSpans);
+
+// Last-shown copies of the record; they outlive the page like the mirror.
+quint32 s_shownWeightCal[17] = {};
 
 enum WeightCalField {
     FieldUnit = 0,
@@ -68,7 +102,7 @@ const BindingTable *WeightCal::bindingTable() const
 
 ScaledList WeightCal::scaledList() const
 {
-    return WeightCalScaledList;
+    return makeScaledList(WeightCalScaled);
 }
 
 void WeightCal::retranslate()
@@ -118,7 +152,7 @@ void WeightCal::lineEditFinished(QLineEdit *edit, const QString &typed, const QS
     const int point = pointOf(edit);
     if (point == 0)
         return;
-    const int decimals = int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
+    const int decimals = mirrorDecimals();
     m_cpText[point - 1] = typed;
     edit->setText(weightText(typed, decimals));
 }
@@ -141,7 +175,7 @@ void WeightCal::lineEditCommitted(QLineEdit *edit, const QString &typed, CommitR
     // Point 1 sent to the device starts a new series: the device drops the
     // later points too.
     if (point == 1 && (result == CommitResult::Written || result == CommitResult::Failed)) {
-        const int decimals = int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
+        const int decimals = mirrorDecimals();
         for (int later = 2; later <= PointCount; ++later) {
             m_cpText[later - 1] = QStringLiteral("0");
             pointEdit(later)->setText(weightText(m_cpText[later - 1], decimals));
@@ -160,7 +194,7 @@ void WeightCal::refreshFromMirror(bool force)
     refreshBanner(SwitchCal, tr("CAL remote editing switch off, on before modifying parameters!"), force);
 
     const quint32 *field = g_mirror.weightCal;
-    quint32 *shown = g_shownWeightCal;
+    quint32 *shown = s_shownWeightCal;
 
     if (takeChanged(field[FieldUnit], shown[FieldUnit], force))
         ui->BoxUnitSelect->setCurrentIndex(int(field[FieldUnit]));

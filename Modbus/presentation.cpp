@@ -14,13 +14,18 @@ const QStringList TimeUnitNames = {QStringLiteral("h"), QStringLiteral("min"), Q
 int g_shownDecimalPoint = 0;
 int g_shownUnit = 0;
 
-namespace {
+int clampedDecimals(quint32 decimals)
+{
+    // The device never reports more than 4; the bound keeps a corrupt value harmless.
+    return int(qMin<quint32>(decimals, 4));
+}
 
 int mirrorDecimals()
 {
-    // The mirror never stores more than 4; the bound keeps a corrupt value harmless.
-    return int(qMin<quint32>(g_mirror.live.decimalPoint, 4));
+    return clampedDecimals(g_mirror.live.decimalPoint);
 }
+
+namespace {
 
 double powerOfTen(int exponent)
 {

@@ -28,6 +28,10 @@ QString scaledValueText(const QString &typed, int exponent);
 // The same for the number typed in a line edit, scaled by the mirror's decimals.
 QString toRawText(const QLineEdit *edit);
 
+// The weight decimals (0 to 4) of a value the device reported, and of the mirror.
+int clampedDecimals(quint32 decimals);
+int mirrorDecimals();
+
 // Fixed-point text of a raw integer scaled by 10^decimals.
 QString formatScaled(qint64 raw, int decimals);
 

@@ -499,7 +499,7 @@ void MainWindow::showLiveValues(bool force)
         s_header.decimalPoint = live.decimalPoint;
         s_header.unit = live.unit;
     }
-    const int decimals = int(qMin<quint32>(s_header.decimalPoint, 4));
+    const int decimals = clampedDecimals(s_header.decimalPoint);
     const QString unitName = UnitNames.value(int(s_header.unit));
 
     if (live.status != s_header.status || force) {

@@ -1,5 +1,5 @@
 #include "App/basicconfig.h"
-#include "App/bindingtables.h"
+#include "App/parameterbinding.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/displayweightthread.h"
 #include "Modbus/linkstate.h"

@@ -1,4 +1,4 @@
-#include "App/bindingtables.h"
+#include "App/parameterbinding.h"
 #include "App/weightcal.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/displayweightthread.h"
