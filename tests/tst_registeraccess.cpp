@@ -1,6 +1,7 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
+#include "Modbus/parameterentry.h"
 #include "Modbus/registeraccess.h"
 
 #include "simprocess.h"
@@ -68,10 +69,8 @@ private slots:
 
     void wordOrder_data();
     void wordOrder();
-    void wordOrderOverTheWire_data();
-    void wordOrderOverTheWire();
-    void singleRegisterParameter_data();
-    void singleRegisterParameter();
+    void entryOverTheWire_data();
+    void entryOverTheWire();
     void noLinkLeavesBufferUntouched_data();
     void noLinkLeavesBufferUntouched();
     void exceptionReply_data();
@@ -167,62 +166,55 @@ void tst_RegisterAccess::wordOrder()
     QCOMPARE(joinDword(words, format), value);
 }
 
-void tst_RegisterAccess::wordOrderOverTheWire_data()
+void tst_RegisterAccess::entryOverTheWire_data()
 {
     QTest::addColumn<int>("format");
-    QTest::addColumn<quint16>("first");
-    QTest::addColumn<quint16>("second");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<quint32>("value");
+    QTest::addColumn<QList<int>>("words"); // the registers as the device holds them
+    QTest::addColumn<quint32>("readBack");
 
-    QTest::newRow("AB-CD") << 0 << quint16(1) << quint16(2);
-    QTest::newRow("CD-AB") << 1 << quint16(2) << quint16(1);
-}
-
-void tst_RegisterAccess::wordOrderOverTheWire()
-{
-    QFETCH(int, format);
-    QFETCH(quint16, first);
-    QFETCH(quint16, second);
-
-    QModbusTcpClient *client = connectTo(m_sim.tcpPort());
-    QVERIFY(client);
-    g_dwordFormat = format;
-
-    Settings request;
-    request.address = 226; // a 32-bit parameter (load-cell capacity)
-    request.num = 2;
-    QCOMPARE(writeParameter(client, 65538u, request), ResultOk);
-    QCOMPARE(request.dwordFormat, format); // the caller's descriptor is updated
-
-    Settings raw;
-    raw.address = 226;
-    raw.num = 2;
-    quint16 words[2] = {0, 0};
-    QCOMPARE(readRegisters(client, raw, words), ResultOk);
-    QCOMPARE(words[0], first);
-    QCOMPARE(words[1], second);
-    QCOMPARE(readParameter(226, 2), 65538u);
-}
-
-void tst_RegisterAccess::singleRegisterParameter_data()
-{
-    QTest::addColumn<int>("format");
-    QTest::newRow("AB-CD") << 0;
-    QTest::newRow("CD-AB") << 1;
-}
-
-void tst_RegisterAccess::singleRegisterParameter()
-{
-    QFETCH(int, format);
-    QModbusTcpClient *client = connectTo(m_sim.tcpPort());
-    QVERIFY(client);
-    g_dwordFormat = format;
-
-    Settings request;
-    request.address = 8001;
-    request.num = 1;
     // Only the low 16 bits travel in a one-register parameter.
-    QCOMPARE(writeParameter(client, 0x00070007u, request), ResultOk);
-    QCOMPARE(readParameter(8001, 1), 7u);
+    QTest::newRow("1 register") << 0 << 1 << 8001 << 0x00070007u << QList<int>{7} << 7u;
+    QTest::newRow("AB-CD") << 0 << 2 << 226 << 65538u << QList<int>{1, 2} << 65538u; // 0x0001 0x0002
+    QTest::newRow("CD-AB") << 1 << 2 << 226 << 65538u << QList<int>{2, 1} << 65538u; // 0x0002 0x0001
+    // 1.5f is 0x3FC00000: a single-precision value travels as two registers.
+    QTest::newRow("float AB-CD") << 0 << 3 << 226 << 0x3FC00000u << QList<int>{0x3FC0, 0} << 0x3FC00000u;
+    QTest::newRow("float CD-AB") << 1 << 3 << 226 << 0x3FC00000u << QList<int>{0, 0x3FC0} << 0x3FC00000u;
+}
+
+void tst_RegisterAccess::entryOverTheWire()
+{
+    QFETCH(int, format);
+    QFETCH(int, count);
+    QFETCH(int, address);
+    QFETCH(quint32, value);
+    QFETCH(QList<int>, words);
+    QFETCH(quint32, readBack);
+
+    QModbusTcpClient *client = connectTo(m_sim.tcpPort());
+    QVERIFY(client);
+    g_dwordFormat = format;
+    QVERIFY(m_sim.command(QStringLiteral("set %1 9").arg(address + 1)));
+
+    ParameterEntry entry;
+    entry.address = address;
+    entry.count = quint16(count);
+    entry.value = value;
+    QCOMPARE(writeEntry(entry, client), ResultOk);
+
+    // The neighbour of a one-register entry stays as it was.
+    QVERIFY(m_sim.command(QStringLiteral("get %1 2").arg(address)));
+    QStringList held = m_sim.lastAnswer().split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(1);
+    if (words.size() == 1)
+        words << 9;
+    QCOMPARE(held, QStringList({QString::number(words.at(0)), QString::number(words.at(1))}));
+
+    ResultCode result = ResultDeviceError;
+    QCOMPARE(readEntry(entry, client, &result), readBack);
+    QCOMPARE(result, ResultOk);
+    QCOMPARE(readParameter(address, count == 1 ? 1 : 2), readBack);
 }
 
 void tst_RegisterAccess::noLinkLeavesBufferUntouched_data()
