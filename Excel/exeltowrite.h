@@ -1,6 +1,7 @@
 #ifndef EXELTOWRITE_H
 #define EXELTOWRITE_H
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -88,6 +89,8 @@ private:
     bool importRow(XlsxWorkbook *book, int row, QModbusClient *client);
 
     TransferReport m_report;
+    QElapsedTimer m_pace;   // since the first row of the running transfer
+    qint64 m_accesses = 0;  // device accesses of the running transfer
 };
 
 #endif // EXELTOWRITE_H
