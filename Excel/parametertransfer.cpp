@@ -1,13 +1,11 @@
 #include "Excel/parametertransfer.h"
 
 #include "Excel/exeltowrite.h"
+#include "main/apppaths.h"
 
 #include <QDebug>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 
 namespace ParameterTransfer {
 
@@ -25,33 +23,18 @@ const char TemplateEn[] = "%1/template/KDT-R7_EN.xlsx";
 const char ExportCn[] = "%1/export/KDT-R7_导出文件.xlsx";
 const char ExportEn[] = "%1/export/KDT-R7_ExportFile.xlsx";
 
-bool writableFolder(const QString &folder)
-{
-    if (!QDir().mkpath(folder))
-        return false;
-    // Permission bits do not tell about read-only mounts or ACLs: try it.
-    QTemporaryFile probe(folder + QStringLiteral("/.r7probe-XXXXXX"));
-    return probe.open();
-}
-
 FileChooser s_chooser;
 
 } // namespace
 
 QString templatePath(int language, const QString &appDir)
 {
-    return pattern(language == 1 ? TemplateCn : TemplateEn).arg(appDir);
+    return pattern(language == 1 ? TemplateCn : TemplateEn).arg(AppPaths::templateBase(appDir));
 }
 
 QString exportBase(const QString &appDir)
 {
-    if (writableFolder(appDir + QStringLiteral("/export")))
-        return appDir;
-    QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (data.isEmpty())
-        data = QDir::homePath() + QStringLiteral("/.r7config");
-    QDir().mkpath(data + QStringLiteral("/export"));
-    return data;
+    return AppPaths::exportBase(appDir);
 }
 
 QString exportPath(int language, const QString &appDir)

@@ -14,10 +14,11 @@ class WorkbookCollection;
 namespace ParameterTransfer {
 
 // "%1/template/KDT-R7_EN.xlsx" or the Chinese one; language 0 English, 1 Chinese.
+// %1 is appDir, or ../share/r7config for an installed program (AppPaths).
 QString templatePath(int language, const QString &appDir);
 
 // Where exports go: appDir when its folder "export" exists or can be made and
-// is writable, otherwise the user's application data folder.
+// is writable, otherwise the user's data folder (AppPaths::exportBase).
 QString exportBase(const QString &appDir);
 // "%1/export/KDT-R7_ExportFile.xlsx" or "%1/export/KDT-R7_导出文件.xlsx" below exportBase().
 QString exportPath(int language, const QString &appDir);

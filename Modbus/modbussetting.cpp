@@ -1,6 +1,8 @@
 #include "Modbus/modbussetting.h"
 #include "ui_modbussetting.h"
 
+#include "main/apppaths.h"
+
 #include "Modbus/linkstate.h"
 #include "Modbus/registerblocks.h"
 #include "Modbus/registeraccess.h"
@@ -52,6 +54,10 @@ ModbusSetting::ModbusSetting(QWidget *parent)
 {
     ui->setupUi(this);
     m_focusTarget = ui->widget_settings;
+    m_settingsFileLabel = new QLabel(this);
+    m_settingsFileLabel->setObjectName(QStringLiteral("label_settingsFile"));
+    m_settingsFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ui->horizontalLayout_footer->insertWidget(1, m_settingsFileLabel);
 
     ui->EditHostIP->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(HostPattern)), this));
@@ -93,10 +99,7 @@ ModbusSetting::~ModbusSetting()
 
 QString ModbusSetting::settingsDirectory()
 {
-    const QString overridden = qEnvironmentVariable("R7CONFIG_SETTINGS_DIR");
-    if (!overridden.isEmpty())
-        return overridden;
-    return QCoreApplication::applicationDirPath();
+    return AppPaths::settingsDirectory(QCoreApplication::applicationDirPath());
 }
 
 QString ModbusSetting::settingsFilePath()
@@ -133,6 +136,7 @@ Settings ModbusSetting::settings()
 void ModbusSetting::initInterface()
 {
     ui->retranslateUi(this);
+    m_settingsFileLabel->setText(AppPaths::settingsFileNote(settingsFilePath()));
     loadSettings();
     qDebug() << "ModbusSetting InterfaceInit";
 }

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+class QLabel;
+
 QT_BEGIN_NAMESPACE
 namespace Ui { class ModbusSetting; }
 QT_END_NAMESPACE
@@ -29,8 +31,9 @@ public:
     // device mirror; a failed read leaves the mirror as it was.
     ResultCode readBlock(int block);
 
-    // Directory that holds "setting.ini"; the executable's directory unless
-    // R7CONFIG_SETTINGS_DIR names another one (tests, several devices).
+    // Directory that holds "setting.ini": R7CONFIG_SETTINGS_DIR when set
+    // (tests, several devices), else the executable's directory, or the
+    // user's configuration folder for an installed program (AppPaths).
     static QString settingsDirectory();
     static QString settingsFilePath();
 
@@ -52,6 +55,7 @@ private:
     Ui::ModbusSetting *ui;
     Settings m_settings;
     QWidget *m_focusTarget = nullptr;
+    QLabel *m_settingsFileLabel = nullptr; // names the "setting.ini" in use
     bool m_connecting = false;
 };
 

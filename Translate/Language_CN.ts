@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AppPaths</name>
+    <message>
+        <source>Settings: %1</source>
+        <translation>设置文件：%1</translation>
+    </message>
+</context>
+<context>
     <name>Application</name>
     <message>
         <source>Form</source>

@@ -1,3 +1,4 @@
+#include "main/headless.h"
 #include "main/mainwindow.h"
 
 #include <QApplication>
@@ -6,6 +7,9 @@
 
 int main(int argc, char *argv[])
 {
+    // Transfers from the command line run without a window or a display.
+    if (Headless::wanted(argc, argv))
+        return Headless::run(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("qt.modbus* = true"));
     QApplication app(argc, argv);
 
