@@ -9,6 +9,7 @@ PACKAGES=(
     qttools5-dev qttools5-dev-tools libqt5svg5-dev libzip-dev zipcmp zipmerge ziptool libpugixml-dev
     socat xvfb xauth xdotool fonts-wqy-zenhei imagemagick
     python3-openpyxl clang libclang-rt-14-dev
+    dpkg-dev
 )
 
 missing=()

@@ -9,3 +9,10 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DR7_SANITIZE=ON -DR7_
 
 cd build-asan
 ctest --output-on-failure -j "${JOBS:-2}" --timeout 300
+
+# The Debian package, built, installed, run and removed again: on CI (a
+# throwaway machine, as root) or when asked with R7_CHECK_PACKAGE=1.
+if [ "${CI:-}" = true ] || [ "${R7_CHECK_PACKAGE:-}" = 1 ]; then
+    cd ..
+    bash scripts/check-package.sh
+fi
