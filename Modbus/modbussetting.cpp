@@ -57,6 +57,7 @@ ModbusSetting::ModbusSetting(QWidget *parent)
     m_settingsFileLabel = new QLabel(this);
     m_settingsFileLabel->setObjectName(QStringLiteral("label_settingsFile"));
     m_settingsFileLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_settingsFileLabel->setContentsMargins(24, 0, 0, 0);
     ui->horizontalLayout_footer->insertWidget(1, m_settingsFileLabel);
 
     ui->EditHostIP->setValidator(
