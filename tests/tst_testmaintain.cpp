@@ -105,7 +105,6 @@ private slots:
     void cleanupTestCase();
     void init();
 
-    void formConnectsEverySlot();
     void password_data();
     void password();
     void passwordOncePerVisit();
@@ -192,13 +191,6 @@ int tst_TestMaintain::simRegister(int address)
     bool ok = false;
     const int number = value.toInt(&ok);
     return ok ? number : -1;
-}
-
-void tst_TestMaintain::formConnectsEverySlot()
-{
-    g_unmatchedSlots.clear();
-    TestMaintain page;
-    QVERIFY2(g_unmatchedSlots.isEmpty(), qPrintable(g_unmatchedSlots.join(QLatin1Char('\n'))));
 }
 
 void tst_TestMaintain::password_data()
