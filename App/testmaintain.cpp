@@ -45,8 +45,8 @@ const ResetCommand ResetApp{QT_TRANSLATE_NOOP("TestMaintain", "Reset Application
 const ResetCommand ResetDataTrans{QT_TRANSLATE_NOOP("TestMaintain", "Reset Data-Trans"), AskLinkLoss, 8907, true,
                                   true};
 
-// Fixed by the devices in the field; the code followed by CR LF (as some
-// keyboard wedges send it) is taken as well.
+// The devices in the field and their operators rely on this fixed code; the
+// code followed by CR LF is taken as well, nothing else.
 const QString ResetPassword = QStringLiteral("739204");
 
 constexpr int SerialPart1 = 13;
