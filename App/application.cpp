@@ -108,11 +108,10 @@ constexpr ScaledEditor CompScaled[16] = {
     {"lineEditCOMP8Value1", ScaledEditor::ScaleByDecimals}, {"lineEditCOMP8Value2", ScaledEditor::ScaleByDecimals},
 };
 
-// Range of a comparator value by the weight decimals 0..4.
+// Range of a comparator value by the weight decimals 0..4 (numbers: the same
+// in every language).
 const char *const CompValueRanges[5] = {
-    QT_TRANSLATE_NOOP("Application", "-999999 - 999999"),   QT_TRANSLATE_NOOP("Application", "-99999.9 - 99999.9"),
-    QT_TRANSLATE_NOOP("Application", "-9999.99 - 9999.99"), QT_TRANSLATE_NOOP("Application", "-999.999 - 999.999"),
-    QT_TRANSLATE_NOOP("Application", "-99.9999 - 99.9999"),
+    "-999999 - 999999", "-99999.9 - 99999.9", "-9999.99 - 9999.99", "-999.999 - 999.999", "-99.9999 - 99.9999",
 };
 
 // Last-shown copies of the inputs/outputs record and of the comparator record,

@@ -164,7 +164,8 @@ void DataTrans::refreshFromMirror(bool force)
         const qint16 signedValue = qint16(value);
         if (i == AnalogType) {
             if (signedValue == TypeUserCurrent || signedValue == TypeUserVoltage) {
-                const QString range = signedValue == TypeUserCurrent ? tr("0 - 24.000 mA") : tr("0 - 10.000 V");
+                const QString range = signedValue == TypeUserCurrent ? QStringLiteral("0 - 24.000 mA")
+                                                                     : QStringLiteral("0 - 10.000 V");
                 for (QLineEdit *edit : values)
                     edit->setToolTip(range);
             }

@@ -514,7 +514,7 @@
     </message>
     <message>
         <source>Print</source>
-        <translation type="unfinished"></translation>
+        <translation>打印</translation>
     </message>
     <message>
         <source>Data Format:</source>
@@ -923,19 +923,19 @@
     </message>
     <message>
         <source>Connect</source>
-        <translation type="unfinished">连接</translation>
+        <translation>连接</translation>
     </message>
     <message>
         <source>Exit</source>
-        <translation type="unfinished"></translation>
+        <translation>退出</translation>
     </message>
     <message>
         <source>Options</source>
-        <translation type="unfinished"></translation>
+        <translation>选项</translation>
     </message>
     <message>
         <source>Setting</source>
-        <translation type="unfinished"></translation>
+        <translation>设置</translation>
     </message>
 </context>
 <context>
@@ -1022,7 +1022,7 @@
     </message>
     <message>
         <source>Orvik Weighing Technology - R7 Digital Weighing Transmitter</source>
-        <translation type="unfinished"></translation>
+        <translation>Orvik 称重技术 - R7 数字称重变送器</translation>
     </message>
     <message>
         <source>Modbus RTU</source>
@@ -1034,7 +1034,7 @@
     </message>
     <message>
         <source>Choose a listed port or type a device name such as /dev/ttyUSB0</source>
-        <translation type="unfinished"></translation>
+        <translation>选择列出的串口，或输入设备名，例如 /dev/ttyUSB0</translation>
     </message>
     <message>
         <source>1 - 99</source>

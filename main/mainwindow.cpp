@@ -34,6 +34,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 int g_normalWidth = 1150;
 
@@ -52,6 +53,31 @@ const char *const NavNormalStyle = "QPushButton:hover{background-color:#00aaff;}
 
 // Failed header polls in a row before the status bar reports an error.
 constexpr int FailuresShown = 3;
+
+// "Communication-Normal" in a green that reads on the status bar of each theme
+// (plain green on the dark grey is below 2.5:1).
+const char *const ConnectNormalDark = "color: limegreen;"; // 5.8:1 on #353535
+const char *const ConnectNormalLight = "color: darkgreen;"; // 6.0:1 on #E6E6E6
+const char *const ConnectErrorStyle = "color: red;";
+
+// Style sheet and language-button icon for each theme (dark, light) and language.
+struct ThemeResources
+{
+    const char *styleSheet;
+    const char *trace;
+    const char *languageIcon;
+};
+const ThemeResources Themes[2][2] = {
+    {{":/Qss/SheetStyle_EN.qss", "英文模式下设置了黑色", ":/images/EN.ico"},
+     {":/Qss/SheetStyle.qss", "中文模式下设置了黑色", ":/images/CH.ico"}},
+    {{":/Qss/SheetStyleWhite_EN.qss", "英文模式下设置了白色", ":/images/EN_b.ico"},
+     {":/Qss/SheetStyleWhite.qss", "中文模式下设置了白色", ":/images/CH_b.ico"}},
+};
+
+const ThemeResources &themeResources(bool light, int language)
+{
+    return Themes[light ? 1 : 0][language != 0 ? 1 : 0];
+}
 
 // What the weight header showed last; kept for the life of the process.
 struct HeaderCache
@@ -188,7 +214,6 @@ QWidget *MainWindow::page(int index) const
 void MainWindow::initActions()
 {
     setIconSet(false);
-    ui->Btn_ChangeLanguage->setIcon(QIcon(QStringLiteral(":/images/EN.ico")));
 
     ui->label_Icon->setPixmap(QPixmap(QStringLiteral(":/images/KDIcon1.png")));
     ui->label_Icon->setMaximumSize(25, 25);
@@ -202,7 +227,84 @@ void MainWindow::initActions()
     m_stackIndex[PageDataTrans] = ui->stackedWidget->addWidget(m_dataTrans);
     m_stackIndex[PageTestMaintain] = ui->stackedWidget->addWidget(m_testMaintain);
 
+    // The connection page reads setting.ini here, language and theme included.
     disconnectModbus();
+    applyLanguage();
+    applyStyle();
+}
+
+void MainWindow::applyLanguage()
+{
+    m_language = g_language != 0 ? 1 : 0;
+    if (m_translator) {
+        QCoreApplication::removeTranslator(m_translator);
+        delete m_translator;
+        m_translator = nullptr;
+    }
+
+    QString catalogue;
+    if (m_language == 1) {
+        catalogue = QStringLiteral(":/Translate/Language_CN.qm");
+        qDebug() << "设置了中文";
+    } else {
+        catalogue = QStringLiteral(":/Translate/Language_EN.qm");
+        qDebug() << "设置了英文";
+    }
+    ui->Btn_ChangeLanguage->setIcon(
+        QIcon(QString::fromLatin1(themeResources(m_lightMode, m_language).languageIcon)));
+    m_connectionPage->saveSettings();
+
+    // A catalogue that does not load leaves an empty translator: English.
+    m_translator = new QTranslator(this);
+    if (!m_translator->load(catalogue))
+        qWarning() << "catalogue not loaded" << catalogue;
+    QCoreApplication::installTranslator(m_translator);
+
+    ui->retranslateUi(this);
+    // Entering the connection page re-reads setting.ini, where a fixed
+    // start-up choice (Config/Startup) would undo the choice just applied.
+    const int language = g_language;
+    const int uiMode = g_uiMode;
+    showPage(g_pageIndex);
+    g_language = language;
+    g_uiMode = uiMode;
+    InitLinkParam();
+    showLiveValues(true);
+}
+
+void MainWindow::applyStyle()
+{
+    m_lightMode = g_uiMode != 0;
+    const ThemeResources &theme = themeResources(m_lightMode, m_language);
+    qDebug() << theme.trace;
+    ui->Btn_ChangeLanguage->setIcon(QIcon(QString::fromLatin1(theme.languageIcon)));
+    m_connectionPage->saveSettings();
+    m_mainInterface->setChartTheme(m_lightMode);
+    setIconSet(m_lightMode);
+
+    // The green of the communication state follows the theme at once.
+    const QString darkGreen = QString::fromLatin1(ConnectNormalDark);
+    const QString lightGreen = QString::fromLatin1(ConnectNormalLight);
+    const QString shown = ui->label_ConnectState->styleSheet();
+    if (shown == darkGreen || shown == lightGreen)
+        ui->label_ConnectState->setStyleSheet(connectNormalStyle());
+
+    QFile file(QString::fromLatin1(theme.styleSheet));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "style sheet not found" << file.fileName();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    // Read as C text: a stray NUL ends the sheet.
+    const QString sheet = QString::fromUtf8(bytes.constData());
+    // Setting a sheet re-polishes every widget, even when it is the same one.
+    if (qApp->styleSheet() != sheet)
+        qApp->setStyleSheet(sheet);
+}
+
+QString MainWindow::connectNormalStyle() const
+{
+    return QString::fromLatin1(m_lightMode ? ConnectNormalLight : ConnectNormalDark);
 }
 
 void MainWindow::setIconSet(bool light)
@@ -327,7 +429,7 @@ void MainWindow::onTick()
     if (pollHeaderBlocks() != ResultOk) {
         ++m_failureCount;
         if (m_failureCount >= FailuresShown)
-            showConnectState(tr("Communication-Error"), QStringLiteral("color: red;"));
+            showConnectState(tr("Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
         g_commError = true;
     } else {
         showLiveValues(false);
@@ -335,7 +437,7 @@ void MainWindow::onTick()
         // After a run of failures the first good tick only resets the count,
         // so one lucky answer does not hide a flaky line.
         if (m_failureCount == 0)
-            showConnectState(tr("Communication-Normal"), QStringLiteral("color: green;"));
+            showConnectState(tr("Communication-Normal"), connectNormalStyle());
         m_failureCount = 0;
         g_commError = false;
     }
@@ -537,7 +639,8 @@ void MainWindow::showLiveValues(bool force)
 
     if (live.errorBits != s_header.errorBits || force) {
         s_header.errorBits = live.errorBits;
-        const ErrorLine line = errorLine(live.errorBits, g_language != 0);
+        // The language the window shows, not the one setting.ini last held.
+        const ErrorLine line = errorLine(live.errorBits, m_language != 0);
         ui->label_ErrorMessage_1->setText(line.text);
         if (line.fontSizePx > 0)
             ui->label_ErrorMessage_1->setStyleSheet(QStringLiteral("font-size: %1px;").arg(line.fontSizePx));
@@ -672,15 +775,17 @@ void MainWindow::on_Btn_Close_clicked()
 
 void MainWindow::on_Btn_ChangeColor_clicked()
 {
-    // There is only the dark theme so far.
-    qDebug() << "Btn_ChangeColor";
-    setIconSet(false);
+    // Flip what is shown: g_uiMode may have been re-read from a fixed start-up
+    // choice in setting.ini since it was applied.
+    g_uiMode = m_lightMode ? 0 : 1;
+    applyStyle();
 }
 
 void MainWindow::on_Btn_ChangeLanguage_clicked()
 {
-    // There is only English so far.
-    qDebug() << "Btn_ChangeLanguage";
+    g_language = m_language != 0 ? 0 : 1;
+    applyLanguage();
+    applyStyle();
 }
 
 void MainWindow::adjustPages(int width)

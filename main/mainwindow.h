@@ -13,6 +13,7 @@ QT_END_NAMESPACE
 
 class QPushButton;
 class QTimer;
+class QTranslator;
 class ModbusSetting;
 class MainInterface;
 class BasicConfig;
@@ -63,6 +64,11 @@ public:
     // Redraws the weight header from the device mirror.
     void showLiveValues(bool force);
 
+    // Installs the catalogue of g_language and re-applies every visible text.
+    void applyLanguage();
+    // Applies the theme of g_uiMode for the language last applied.
+    void applyStyle();
+
 signals:
     // The link was torn down and the connection page is showing again.
     void linkDown();
@@ -99,6 +105,7 @@ protected:
 
 private:
     void setIconSet(bool light);
+    QString connectNormalStyle() const;
     void adjustPages(int width);
     void resizeFromEdge(const QPoint &globalPos);
     void updateFrameMargin();
@@ -129,6 +136,12 @@ private:
     QPoint m_pressGlobal;
     QRect m_pressGeometry;
     QRect m_normalGeometry;
+
+    QTranslator *m_translator = nullptr;
+    // The language last applied (0 English, 1 Chinese): what the pages and
+    // the header show, even when g_language was re-read from setting.ini.
+    int m_language = 0;
+    bool m_lightMode = false;
 
     QTimer *m_disconnectTimer = nullptr;
     DisplayWeightThread *m_worker = nullptr;

@@ -244,7 +244,9 @@ void tst_LiveHeader::errorLines()
 
 void tst_LiveHeader::errorLabel()
 {
+    // The header speaks the language the window applied.
     g_language = 1;
+    m_window->applyLanguage();
     g_mirror.live.errorBits = bit(29);
     m_window->showLiveValues(false);
     QCOMPARE(text("label_ErrorMessage_1"), QString::fromUtf8(ErrorMessages[29].chinese));
@@ -252,6 +254,7 @@ void tst_LiveHeader::errorLabel()
 
     // English keeps the style the last Chinese text left.
     g_language = 0;
+    m_window->applyLanguage();
     g_mirror.live.errorBits = bit(16) | bit(30);
     m_window->showLiveValues(false);
     QCOMPARE(text("label_ErrorMessage_1"), QStringLiteral("Over Zero Range"));
