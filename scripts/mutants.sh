@@ -17,7 +17,8 @@
 # The scratch folder holds src/ (a copy of the tracked files plus untracked,
 # not ignored ones, as they are in the working tree now, or those of --rev),
 # build/ (a plain Debug build with Ninja: no sanitizers, no benchmarks),
-# logs/ (one log per mutant) and summary.txt.
+# logs/ (one log per mutant) and summary.txt. R7_MUTANTS_LIST names another
+# list file.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,7 +30,7 @@ MODE=run
 REV=""
 IDS=()
 
-usage() { sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,/^[^#]/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; }
 
 while [ $# -gt 0 ]; do
     case "$1" in
