@@ -3,6 +3,7 @@
 // program installed with cmake --install.
 
 #include "Excel/exeltowrite.h"
+#include "Excel/parametertable.h"
 #include "Excel/parametertransfer.h"
 #include "Excel/spreadsheet.h"
 #include "Excel/xlsxworkbook.h"
@@ -46,15 +47,15 @@ Run runProgram(const QString &program, const QStringList &arguments, int timeout
     return run;
 }
 
-// Address (column 1) -> value text (column 7) of every parameter row.
-QMap<QString, QString> values(const QString &path)
+// Address (column 1) -> text of the column (the value) of every parameter row.
+QMap<QString, QString> values(const QString &path, int column = ExelToWrite::ColValue)
 {
     QMap<QString, QString> result;
     XlsxWorkbook book;
     if (book.open(path) != XlsxWorkbook::Ok || book.selectSheet(ExelToWrite::SheetName) != XlsxWorkbook::Ok)
         return result;
     for (int row = 2; row <= book.rowCount(); ++row)
-        result.insert(book.cellText(row, ExelToWrite::ColAddress), book.cellText(row, ExelToWrite::ColValue));
+        result.insert(book.cellText(row, ExelToWrite::ColAddress), book.cellText(row, column));
     return result;
 }
 
@@ -84,6 +85,8 @@ private slots:
     void exportEqualsPageExport();
     void importThenCompare_data();
     void importThenCompare();
+    void refusedRows_data();
+    void refusedRows();
     void badArguments_data();
     void badArguments();
     void deadLink_data();
@@ -93,7 +96,7 @@ private slots:
 private:
     QStringList link(const QString &transport) const;
     QString simRegister(int address);
-    QString pageExport();
+    QString pageExport(int language = 0);
 
     SocatPair m_pair;
     std::unique_ptr<SimProcess> m_sim;
@@ -113,8 +116,9 @@ void TestHeadless::initTestCase()
     startSpreadsheet();
     // The page's template folder, for the page's own export.
     QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("app/template")));
-    QVERIFY(QFile::copy(QStringLiteral(R7_BUILD_DIR "/template/KDT-R7_EN.xlsx"),
-                        m_dir.filePath(QStringLiteral("app/template/KDT-R7_EN.xlsx"))));
+    for (const char *name : {"KDT-R7_EN.xlsx", "KDT-R7_CN.xlsx"})
+        QVERIFY(QFile::copy(QStringLiteral(R7_BUILD_DIR "/template/") + QLatin1String(name),
+                            m_dir.filePath(QStringLiteral("app/template/")) + QLatin1String(name)));
 }
 
 void TestHeadless::cleanupTestCase()
@@ -140,7 +144,7 @@ QString TestHeadless::simRegister(int address)
 }
 
 // What the Test Maintain page's Export button makes of the simulator.
-QString TestHeadless::pageExport()
+QString TestHeadless::pageExport(int language)
 {
     QModbusTcpClient client;
     client.setConnectionParameter(QModbusDevice::NetworkAddressParameter, m_sim->tcpHost());
@@ -153,7 +157,7 @@ QString TestHeadless::pageExport()
     g_dwordFormat = 0;
     ExelToWrite transfer;
     QString file;
-    const int result = ParameterTransfer::exportParameters(transfer, workbookCollection(), 0,
+    const int result = ParameterTransfer::exportParameters(transfer, workbookCollection(), language,
                                                            m_dir.filePath(QStringLiteral("app")), &client, &file);
     return result == ExelToWrite::Finished ? file : QString();
 }
@@ -161,21 +165,30 @@ QString TestHeadless::pageExport()
 void TestHeadless::exportEqualsPageExport_data()
 {
     QTest::addColumn<QString>("transport");
-    QTest::newRow("tcp") << "tcp";
-    QTest::newRow("rtu") << "rtu";
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("tcp") << "tcp" << 0 << QStringList();
+    QTest::newRow("rtu") << "rtu" << 0 << QStringList();
+    QTest::newRow("tcp, Chinese") << "tcp" << 1 << QStringList{"--language", "zh"};
+    QTest::newRow("rtu, template given") << "rtu" << 1
+        << QStringList{"--template", m_dir.filePath(QStringLiteral("app/template/KDT-R7_CN.xlsx"))};
 }
 
 void TestHeadless::exportEqualsPageExport()
 {
     QFETCH(QString, transport);
-    const QString page = pageExport();
+    QFETCH(int, language);
+    QFETCH(QStringList, options);
+    const QString page = pageExport(language);
     QVERIFY(!page.isEmpty());
     const QString file = m_dir.filePath(transport + QStringLiteral("-export.xlsx"));
-    const Run run = runProgram(m_program, QStringList{QStringLiteral("--export"), file} + link(transport));
+    const Run run = runProgram(m_program, QStringList{QStringLiteral("--export"), file} + link(transport) + options);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     const QMap<QString, QString> expected = values(page);
     QVERIFY(expected.size() > 100);
     QCOMPARE(values(file), expected);
+    // The names come from the template of the language.
+    QCOMPARE(values(file, ExelToWrite::ColName), values(page, ExelToWrite::ColName));
     QVERIFY2(run.err.contains(QStringLiteral("read %1,").arg(expected.size())), qPrintable(run.err));
 }
 
@@ -229,6 +242,48 @@ void TestHeadless::importThenCompare()
     QVERIFY2(run.err.contains(QStringLiteral("differ: 114")), qPrintable(run.err));
     QVERIFY(m_sim->command(QStringLiteral("writes")));
     QVERIFY2(m_sim->lastAnswer().endsWith(QStringLiteral(" 0")), qPrintable(m_sim->lastAnswer()));
+}
+
+void TestHeadless::refusedRows_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("repair");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("export") << "--export" << "fail 8102" << "fail off" << "failed 1\n  failed or refused: 8102\n";
+    QTest::newRow("compare") << "--compare" << "fail 8102" << "fail off"
+                             << "failed 1, differ 0\n  failed or refused: 8102\n";
+    // Every Data-Trans write refused: many rows one after the other, yet the
+    // link is fine, so the import goes on to its end.
+    QTest::newRow("import") << "--import" << "set 10207 0" << "set 10207 1"
+                            << "failed (\\d+)\n  failed or refused: 8000, 8001, 8002, 8003, 8004, \\.\\.\\.\n";
+}
+
+// Rows the device refuses are counted and named, and end the run with 1.
+void TestHeadless::refusedRows()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, fault);
+    QFETCH(QString, repair);
+    QFETCH(QString, summary);
+    const QString file = m_dir.filePath(QStringLiteral("refused.xlsx"));
+    Run run = runProgram(m_program, QStringList{QStringLiteral("--export"), file} + link(QStringLiteral("tcp")));
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY(m_sim->command(fault));
+    run = runProgram(m_program, QStringList{mode, file} + link(QStringLiteral("tcp")));
+    QVERIFY(m_sim->command(repair));
+    QCOMPARE(run.exitCode, 1);
+    const QRegularExpressionMatch match = QRegularExpression(summary + QLatin1Char('$')).match(run.err);
+    QVERIFY2(match.hasMatch(), qPrintable(run.err));
+    if (match.lastCapturedIndex() == 1) {
+        // The Data-Trans rows, but for the settings of the TCP link.
+        int dataTrans = 0;
+        for (const TemplateRow &row : templateRows())
+            dataTrans += row.address >= 8000 && !(row.address >= 8100 && row.address <= 8111);
+        QCOMPARE(match.captured(1).toInt(), dataTrans);
+    }
+    if (mode == QLatin1String("--export"))
+        QCOMPARE(values(file).value(QStringLiteral("8102")), QString());
 }
 
 void TestHeadless::badArguments_data()
