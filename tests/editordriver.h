@@ -13,7 +13,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <QtTest>
+
+#include <functional>
 
 // Drives page editors the way the operator does, and reads back what the
 // simulator was sent. Header-only: the page suites include it (pagedriver.h
@@ -114,6 +117,21 @@ inline QString shownText(const QWidget *widget, const QString &property)
 
 // The Chinese translation built into the program's resources.
 const QString ChineseTranslation = QStringLiteral(":/Translate/Language_CN.qm");
+
+// What read() returns while the Chinese translation is installed (after the
+// language change has reached the windows); the translation is removed again
+// before returning. An empty string when it does not load.
+inline QString whileChinese(const std::function<QString()> &read)
+{
+    QTranslator chinese;
+    if (!chinese.load(ChineseTranslation) || !QCoreApplication::installTranslator(&chinese))
+        return QString();
+    QCoreApplication::processEvents();
+    const QString text = read();
+    QCoreApplication::removeTranslator(&chinese);
+    QCoreApplication::processEvents();
+    return text;
+}
 
 } // namespace EditorDriver
 

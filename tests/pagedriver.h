@@ -20,6 +20,7 @@ using EditorDriver::connectForManualTicks;
 using EditorDriver::ChineseTranslation;
 using EditorDriver::setRegister32;
 using EditorDriver::simWrites;
+using EditorDriver::whileChinese;
 
 // The operator opens the pop-up and clicks the entry: the combo box gets the
 // focus first, as it does under the mouse, so its focus-in value is saved.
