@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QModbusTcpClient>
 #include <QPushButton>
 #include <QTimer>
@@ -138,27 +137,23 @@ private slots:
 
     void scaledValueText_data();
     void scaledValueText();
-    void integerPart_data();
-    void integerPart();
     void validator_data();
     void validator();
 
-    void returnWritesOnce();
-    void leavingWritesOnce();
+    void commitWritesOnce_data();
+    void commitWritesOnce();
     void sameValueShowsFocusInText();
     void lineEditWrites_data();
     void lineEditWrites();
-    void oversizedNumberIsRefused_data();
-    void oversizedNumberIsRefused();
+    void refusedTextIsPutBack_data();
+    void refusedTextIsPutBack();
     void loneMinusNeverCommits();
-    void emptyTextRestoresWithoutWrite();
     void comboWritesChosenIndex_data();
     void comboWritesChosenIndex();
     void buttonWritesOne();
     void failedWriteReverts_data();
     void failedWriteReverts();
     void revertUsesOwnFocusInText();
-    void wheelChangesNothing_data();
     void wheelChangesNothing();
     void nothingWrittenWithoutRow_data();
     void nothingWrittenWithoutRow();
@@ -231,23 +226,13 @@ void tst_ParameterBinding::scaledValueText_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("1.5 x 100") << "1.5" << 2 << "150";
-    QTest::newRow("12.5 x 100") << "12.5" << 2 << "1250";
-    QTest::newRow("0.1 x 10") << "0.1" << 1 << "1";
     // Six significant digits absorb the single-precision error (114.99999).
     QTest::newRow("1.15 x 100") << "1.15" << 2 << "115";
     QTest::newRow("7.9 x 1") << "7.9" << 0 << "7.9";
-    QTest::newRow("1. x 100") << "1." << 2 << "100";
-    QTest::newRow("2.5 s") << "2.5" << 3 << "2500";
-    QTest::newRow("1.00001 coef") << "1.00001" << 5 << "100001";
-    QTest::newRow("2 mV/V") << "2" << 4 << "20000";
     QTest::newRow("-1.2345 mV") << "-1.2345" << 4 << "-12345";
     // From a million on the exact product, never an exponent form.
-    QTest::newRow("one million") << "10000" << 2 << "1000000";
     QTest::newRow("12345.678 x 100") << "12345.678" << 2 << "1234567";
-    QTest::newRow("9999.999 x 1000") << "9999.999" << 3 << "9999999";
     QTest::newRow("rounds up to a million") << "999999.99" << 0 << "999999";
-    QTest::newRow("-5000000") << "-5000000" << 0 << "-5000000";
-    QTest::newRow("30 digits") << "123456789012345678901234567890" << 0 << "123456789012345678901234567890";
     const QString fiftyNines(50, QLatin1Char('9'));
     QTest::newRow("past the float range") << fiftyNines << 2 << fiftyNines + QStringLiteral("00");
     QTest::newRow("tiny") << "0.00001" << 0 << "0";
@@ -261,51 +246,15 @@ void tst_ParameterBinding::scaledValueText()
     QCOMPARE(::scaledValueText(typed, exponent), expected);
 }
 
-void tst_ParameterBinding::integerPart_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<int>("value");
-
-    QTest::newRow("12.7") << "12.7" << true << 12;
-    QTest::newRow("-0.5") << "-0.5" << true << 0;
-    QTest::newRow("-3.9") << "-3.9" << true << -3;
-    QTest::newRow("1.") << "1." << true << 1;
-    QTest::newRow("int max") << "2147483647" << true << 2147483647;
-    QTest::newRow("int min") << "-2147483648" << true << int(-2147483647 - 1);
-    QTest::newRow("int max + 1") << "2147483648" << false << 0;
-    QTest::newRow("int min - 1") << "-2147483649" << false << 0;
-    QTest::newRow("eleven digits") << "99999999999.5" << false << 0;
-    QTest::newRow("exponent form") << "1e+06" << false << 0;
-    QTest::newRow("empty") << "" << false << 0;
-}
-
-void tst_ParameterBinding::integerPart()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(int, value);
-    qint32 parsed = 12345;
-    QCOMPARE(integerPartOf(text, &parsed), valid);
-    if (valid)
-        QCOMPARE(parsed, value);
-}
-
 void tst_ParameterBinding::validator_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("state");
 
-    QTest::newRow("12") << "12" << int(QValidator::Acceptable);
-    QTest::newRow("-3") << "-3" << int(QValidator::Acceptable);
-    QTest::newRow("1.") << "1." << int(QValidator::Acceptable);
-    QTest::newRow("0.25") << "0.25" << int(QValidator::Acceptable);
-    QTest::newRow("empty") << "" << int(QValidator::Acceptable);
+    QTest::newRow("-1.") << "-1." << int(QValidator::Acceptable);
     QTest::newRow("lone minus") << "-" << int(QValidator::Intermediate);
     QTest::newRow("leading point") << ".5" << int(QValidator::Invalid);
     QTest::newRow("exponent") << "1e5" << int(QValidator::Invalid);
-    QTest::newRow("two points") << "1.2.3" << int(QValidator::Invalid);
-    QTest::newRow("letters") << "abc" << int(QValidator::Invalid);
 }
 
 void tst_ParameterBinding::validator()
@@ -315,43 +264,37 @@ void tst_ParameterBinding::validator()
     for (QLineEdit *edit : m_page->findChildren<QLineEdit *>()) {
         QVERIFY2(edit->validator(), qPrintable(edit->objectName()));
         int pos = text.size();
-        QString copy = text;
-        QCOMPARE(int(edit->validator()->validate(copy, pos)), state);
+        QCOMPARE(int(edit->validator()->validate(text, pos)), state);
     }
 }
 
-void tst_ParameterBinding::returnWritesOnce()
+void tst_ParameterBinding::commitWritesOnce_data()
 {
+    QTest::addColumn<bool>("byReturn");
+    QTest::newRow("Return") << true;
+    QTest::newRow("leaving the field") << false;
+}
+
+void tst_ParameterBinding::commitWritesOnce()
+{
+    QFETCH(bool, byReturn);
     replaceText(m_page->edit, QStringLiteral("42"));
     QCOMPARE(simWrites(m_sim), 0);
-    QTest::keyClick(m_page->edit, Qt::Key_Return);
+    if (byReturn)
+        QTest::keyClick(m_page->edit, Qt::Key_Return);
+    else
+        QTest::mouseClick(m_page->fixed, Qt::LeftButton);
     QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(registers(m_sim, 100), QStringLiteral("0 42"));
     QCOMPARE(g_commitTraces.size(), 1);
     QVERIFY2(g_commitTraces.first().startsWith(QLatin1String("in \"ProbeEdit\" 100 2 sendVal 42 readVal 10")),
              qPrintable(g_commitTraces.first()));
-    // The commit moved the focus away, and that focus move wrote nothing more.
-    QVERIFY(!m_page->edit->hasFocus());
-    QCOMPARE(QApplication::focusWidget(), m_page->tip);
-    QCOMPARE(simWrites(m_sim), 1);
-    // Neither does a later click elsewhere.
+    // Return moves the focus away; a click leaves it where the operator clicked.
+    QCOMPARE(QApplication::focusWidget(), byReturn ? static_cast<QWidget *>(m_page->tip) : m_page->fixed);
+    // Neither that focus move nor a later click elsewhere writes again.
     QTest::mouseClick(m_page->unbound, Qt::LeftButton);
     QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(m_page->edit->text(), QStringLiteral("42"));
-}
-
-void tst_ParameterBinding::leavingWritesOnce()
-{
-    replaceText(m_page->edit, QStringLiteral("43"));
-    // Leaving the field commits it like Return.
-    QTest::mouseClick(m_page->fixed, Qt::LeftButton);
-    QCOMPARE(simWrites(m_sim), 1);
-    QCOMPARE(registers(m_sim, 100), QStringLiteral("0 43"));
-    // The focus stays where the operator clicked.
-    QVERIFY(m_page->fixed->hasFocus());
-    QCOMPARE(m_page->currentEditor(), static_cast<QWidget *>(m_page->fixed));
-    QTest::mouseClick(m_page->unbound, Qt::LeftButton);
-    QCOMPARE(simWrites(m_sim), 1);
 }
 
 void tst_ParameterBinding::sameValueShowsFocusInText()
@@ -364,10 +307,8 @@ void tst_ParameterBinding::sameValueShowsFocusInText()
     QTest::keyClick(m_page->edit, Qt::Key_Return);
     QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(m_page->edit->text(), QStringLiteral("12"));
-
     // A text that comes to the value the device holds shows the focus-in text again.
-    replaceText(m_page->edit, QStringLiteral("12.9"));
-    QTest::keyClick(m_page->edit, Qt::Key_Return);
+    commitText(m_page->edit, QStringLiteral("12.9"));
     QCOMPARE(simWrites(m_sim), 2);
     QCOMPARE(m_page->edit->text(), QStringLiteral("12"));
 }
@@ -379,20 +320,17 @@ void tst_ParameterBinding::lineEditWrites_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("address");
     QTest::addColumn<QString>("registers");
-    QTest::addColumn<QString>("shownAfter");
 
-    // 4294967293 -> 0xFFFF 0xFFFD (AB-CD)
-    QTest::newRow("12.7 -> 12") << "ProbeEdit" << 2 << "12.7" << 100 << "0 12" << "12.7";
-    QTest::newRow("-0.5 -> 0") << "ProbeEdit" << 2 << "-0.5" << 100 << "0 0" << "-0.5";
-    QTest::newRow("-3.9 -> -3") << "ProbeEdit" << 2 << "-3.9" << 100 << "65535 65533" << "-3.9";
-    QTest::newRow("1. -> 1") << "ProbeEdit" << 2 << "1." << 100 << "0 1" << "1.";
-    QTest::newRow("1.5 at d=2 -> 150") << "ProbeScaled" << 2 << "1.5" << 112 << "0 150" << "1.5";
-    QTest::newRow("7.9 at d=0 -> 7") << "ProbeScaled" << 0 << "7.9" << 112 << "0 7" << "7.9";
-    QTest::newRow("1.15 at d=2 -> 115") << "ProbeScaled" << 2 << "1.15" << 112 << "0 115" << "1.15";
+    QTest::newRow("12.7 -> 12") << "ProbeEdit" << 2 << "12.7" << 100 << "0 12";
+    QTest::newRow("-0.5 -> 0") << "ProbeEdit" << 2 << "-0.5" << 100 << "0 0";
+    // -3 -> 0xFFFF 0xFFFD (AB-CD)
+    QTest::newRow("-3.9 -> -3") << "ProbeEdit" << 2 << "-3.9" << 100 << "65535 65533";
+    QTest::newRow("-2^31") << "ProbeEdit" << 2 << "-2147483648" << 100 << "32768 0";
+    QTest::newRow("1.5 at d=2 -> 150") << "ProbeScaled" << 2 << "1.5" << 112 << "0 150";
+    QTest::newRow("7.9 at d=0 -> 7") << "ProbeScaled" << 0 << "7.9" << 112 << "0 7";
     // 1234567 -> 0x0012 0xD687
-    QTest::newRow("12345.678 at d=2 -> 1234567") << "ProbeScaled" << 2 << "12345.678" << 112 << "18 54919"
-                                                 << "12345.678";
-    QTest::newRow("2.5 x 1000 -> 2500") << "ProbeFixed" << 4 << "2.5" << 120 << "0 2500" << "2.5";
+    QTest::newRow("12345.678 at d=2") << "ProbeScaled" << 2 << "12345.678" << 112 << "18 54919";
+    QTest::newRow("2.5 x 1000 -> 2500") << "ProbeFixed" << 4 << "2.5" << 120 << "0 2500";
 }
 
 void tst_ParameterBinding::lineEditWrites()
@@ -402,38 +340,34 @@ void tst_ParameterBinding::lineEditWrites()
     QFETCH(QString, typed);
     QFETCH(int, address);
     QFETCH(QString, registers);
-    QFETCH(QString, shownAfter);
 
     g_mirror.live.decimalPoint = quint32(decimals);
     auto *edit = m_page->findChild<QLineEdit *>(editor);
-    QVERIFY(edit);
-    replaceText(edit, typed);
-    QTest::keyClick(edit, Qt::Key_Return);
+    commitText(edit, typed);
     QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(EditorDriver::registers(m_sim, address), registers);
     // The text stays as typed until a refresh shows the device's value.
-    QCOMPARE(edit->text(), shownAfter);
+    QCOMPARE(edit->text(), typed);
 }
 
-void tst_ParameterBinding::oversizedNumberIsRefused_data()
+void tst_ParameterBinding::refusedTextIsPutBack_data()
 {
     QTest::addColumn<QString>("editor");
     QTest::addColumn<QString>("typed");
 
     QTest::newRow("unscaled 2^31") << "ProbeEdit" << "2147483648";
     QTest::newRow("unscaled -2^31 - 1") << "ProbeEdit" << "-2147483649";
-    QTest::newRow("twelve digits") << "ProbeEdit" << "123456789012.5";
     QTest::newRow("scaled past 2^31") << "ProbeScaled" << "21474837";
+    QTest::newRow("empty") << "ProbeEdit" << "";
 }
 
-void tst_ParameterBinding::oversizedNumberIsRefused()
+void tst_ParameterBinding::refusedTextIsPutBack()
 {
     QFETCH(QString, editor);
     QFETCH(QString, typed);
     auto *edit = m_page->findChild<QLineEdit *>(editor);
     edit->setText(QStringLiteral("5"));
-    replaceText(edit, typed);
-    QTest::keyClick(edit, Qt::Key_Return);
+    commitText(edit, typed);
     QCOMPARE(simWrites(m_sim), 0);
     QCOMPARE(edit->text(), QStringLiteral("5"));
     QVERIFY(!edit->hasFocus());
@@ -441,22 +375,11 @@ void tst_ParameterBinding::oversizedNumberIsRefused()
 
 void tst_ParameterBinding::loneMinusNeverCommits()
 {
-    replaceText(m_page->edit, QStringLiteral("-"));
-    QCOMPARE(m_page->edit->text(), QStringLiteral("-"));
-    QTest::keyClick(m_page->edit, Qt::Key_Return);
+    commitText(m_page->edit, QStringLiteral("-"));
     QTest::mouseClick(m_page->unbound, Qt::LeftButton);
+    QCOMPARE(m_page->edit->text(), QStringLiteral("-"));
     QCOMPARE(simWrites(m_sim), 0);
     QVERIFY(g_commitTraces.isEmpty());
-}
-
-void tst_ParameterBinding::emptyTextRestoresWithoutWrite()
-{
-    m_page->edit->setText(QStringLiteral("17"));
-    replaceText(m_page->edit, QString());
-    QTest::keyClick(m_page->edit, Qt::Key_Return);
-    QCOMPARE(m_page->edit->text(), QStringLiteral("17"));
-    QCOMPARE(QApplication::focusWidget(), m_page->tip);
-    QCOMPARE(simWrites(m_sim), 0);
 }
 
 void tst_ParameterBinding::comboWritesChosenIndex_data()
@@ -477,21 +400,15 @@ void tst_ParameterBinding::comboWritesChosenIndex()
     QTRY_COMPARE(simWrites(m_sim), 1);
     QCOMPARE(registers(m_sim, 102), QStringLiteral("0 %1").arg(chosen));
     QCOMPARE(m_page->box->currentIndex(), chosen);
-    QCOMPARE(m_page->currentEditor(), static_cast<QWidget *>(m_page->box));
 }
 
 void tst_ParameterBinding::buttonWritesOne()
 {
-    QTest::mouseClick(m_page->button, Qt::LeftButton);
-    QCOMPARE(simWrites(m_sim), 1);
-    QCOMPARE(registers(m_sim, 116), QStringLiteral("0 1"));
-
-    // The button writes to its own register even when it never took the focus.
+    // The button writes to its own register even when it never takes the focus.
     m_page->button->setFocusPolicy(Qt::NoFocus);
     m_page->edit->setFocus();
-    QVERIFY(m_sim.command(QStringLiteral("set 117 0")));
     QTest::mouseClick(m_page->button, Qt::LeftButton);
-    QCOMPARE(simWrites(m_sim), 2);
+    QCOMPARE(simWrites(m_sim), 1);
     QCOMPARE(registers(m_sim, 116), QStringLiteral("0 1"));
     QCOMPARE(registers(m_sim, 100), QStringLiteral("0 10"));
 }
@@ -522,8 +439,7 @@ void tst_ParameterBinding::failedWriteReverts()
 
     QVERIFY(m_sim.command(QStringLiteral("fail off")));
     QVERIFY(m_sim.command(faultAt(100)));
-    replaceText(m_page->edit, QStringLiteral("55"));
-    QTest::keyClick(m_page->edit, Qt::Key_Return);
+    commitText(m_page->edit, QStringLiteral("55"));
     QCOMPARE(simWrites(m_sim), 2);
     QCOMPARE(m_page->edit->text(), QStringLiteral("10"));
     QCOMPARE(registers(m_sim, 100), QStringLiteral("0 10"));
@@ -547,26 +463,17 @@ void tst_ParameterBinding::revertUsesOwnFocusInText()
     QCOMPARE(simWrites(m_sim), 1);
 }
 
-void tst_ParameterBinding::wheelChangesNothing_data()
-{
-    QTest::addColumn<QString>("target");
-
-    QTest::newRow("combo box") << "ProbeBox";
-    QTest::newRow("line edit") << "ProbeEdit";
-}
-
 void tst_ParameterBinding::wheelChangesNothing()
 {
-    QFETCH(QString, target);
     m_page->box->setCurrentIndex(1);
     m_page->edit->setText(QStringLiteral("3"));
-    QWidget *widget = m_page->findChild<QWidget *>(target);
-    QVERIFY(widget);
-    widget->setFocus();
-    for (int delta : {120, -120, -240}) {
-        QWheelEvent wheel(QPointF(5, 5), QPointF(widget->mapToGlobal(QPoint(5, 5))), QPoint(), QPoint(0, delta),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(widget, &wheel);
+    for (QWidget *widget : {static_cast<QWidget *>(m_page->box), static_cast<QWidget *>(m_page->edit)}) {
+        widget->setFocus();
+        for (int delta : {120, -120, -240}) {
+            QWheelEvent wheel(QPointF(5, 5), QPointF(widget->mapToGlobal(QPoint(5, 5))), QPoint(), QPoint(0, delta),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(widget, &wheel);
+        }
     }
     QCOMPARE(m_page->box->currentIndex(), 1);
     QCOMPARE(m_page->edit->text(), QStringLiteral("3"));
@@ -579,7 +486,6 @@ void tst_ParameterBinding::nothingWrittenWithoutRow_data()
     QTest::addColumn<bool>("hasTable");
 
     QTest::newRow("editor in no row") << "ProbeUnbound" << true;
-    QTest::newRow("page without a table") << "ProbeEdit" << false;
     QTest::newRow("combo, no table") << "ProbeBox" << false;
 }
 
@@ -590,8 +496,7 @@ void tst_ParameterBinding::nothingWrittenWithoutRow()
     m_page->hasTable = hasTable;
 
     if (auto *edit = m_page->findChild<QLineEdit *>(editor)) {
-        replaceText(edit, QStringLiteral("77"));
-        QTest::keyClick(edit, Qt::Key_Return);
+        commitText(edit, QStringLiteral("77"));
         // Nothing is put back either: the text stays until a refresh.
         QCOMPARE(edit->text(), QStringLiteral("77"));
     } else {
@@ -600,8 +505,6 @@ void tst_ParameterBinding::nothingWrittenWithoutRow()
     }
     QCOMPARE(simWrites(m_sim), 0);
     QVERIFY(g_commitTraces.isEmpty());
-    QCOMPARE(m_page->sendEditorValue(m_page->findChild<QWidget *>(editor), QStringLiteral("1")),
-             CommitResult::NotBound);
     // A combo box's pop-up list is never written, whatever the table says.
     m_page->hasTable = true;
     QCOMPARE(m_page->sendEditorValue(m_page->box->view(), QStringLiteral("1")), CommitResult::NotBound);
@@ -623,9 +526,6 @@ void tst_ParameterBinding::refreshNeverWrites()
     QCOMPARE(m_page->edit->text(), QStringLiteral("x")); // unchanged field: not rewritten
     m_page->refreshFromMirror(true);
     QCOMPARE(m_page->edit->text(), QStringLiteral("4294967295"));
-    m_page->fields[1] = 0;
-    m_page->refreshFromMirror(false);
-    QCOMPARE(m_page->box->currentIndex(), 0);
     QCOMPARE(simWrites(m_sim), 0);
 }
 
@@ -641,7 +541,6 @@ void tst_ParameterBinding::banner_data()
     QTest::newRow("switched on") << 0 << 1 << false << false << "";
     QTest::newRow("unchanged off, not forced") << 0 << 0 << false << false << "old";
     QTest::newRow("unchanged off, forced") << 0 << 0 << true << true << "probe switch off";
-    QTest::newRow("unchanged on, forced") << 1 << 1 << true << false << "";
 }
 
 void tst_ParameterBinding::banner()
