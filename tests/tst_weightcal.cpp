@@ -5,7 +5,7 @@
 #include "Modbus/linkstate.h"
 #include "main/mainwindow.h"
 
-#include "editordriver.h"
+#include "pagedriver.h"
 #include "simprocess.h"
 #include "testsupport.h"
 
@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTranslator>
 #include <QtTest>
 
 #include <functional>
@@ -23,9 +22,9 @@
 
 using namespace EditorDriver;
 
-// The Weight & CAL page in the main window, against the simulator: format
-// and division, the fixed-factor fields, the calibration-point texts, the
-// banner and layout, and a whole calibration through the page's editors.
+// The Weight & CAL page in the main window, against the simulator: its
+// bindings, the division, the fixed-factor fields, the calibration-point
+// texts, the banner, and a whole calibration through the editors.
 
 namespace {
 
@@ -43,19 +42,10 @@ private slots:
     void init();
     void cleanupTestCase();
 
-    void formMatchesTable();
-    void formTexts_data();
-    void formTexts();
-    void divisionWritesNumber_data();
-    void divisionWritesNumber();
-    void divisionFromDevice_data();
-    void divisionFromDevice();
-    void comboWritesIndex_data();
-    void comboWritesIndex();
-    void zeroButtonWritesOne();
+    void everyEditorBound();
+    void division();
     void lineEditWrites_data();
     void lineEditWrites();
-    void fieldsFromDevice_data();
     void fieldsFromDevice();
     void pointEntries();
     void pointTextsReset();
@@ -63,10 +53,7 @@ private slots:
     void decimalsChange();
     void unitLabels();
     void remoteSwitch();
-    void chineseTexts_data();
-    void chineseTexts();
-    void adjustLayout_data();
-    void adjustLayout();
+    void languageChangeReachesPage();
     void fullCalibration();
 
 private:
@@ -127,187 +114,42 @@ bool tst_WeightCal::tickUntil(const std::function<bool()> &condition, int timeou
     return false;
 }
 
-void tst_WeightCal::formMatchesTable()
+void tst_WeightCal::everyEditorBound()
 {
     const QVector<const BindingTable *> tables = page()->bindingTables();
     QCOMPARE(tables.size(), 1);
     const BindingTable &table = *tables.first();
     QCOMPARE(table.rows, 18);
-    const quint32 addresses[] = {200, 202, 204, 206, 210, 212, 214, 216, 218,
-                                 220, 222, 224, 226, 228, 230, 232, 234, 236};
+    // Pairs from 200 on; 208 is not the page's.
     for (int row = 0; row < table.rows; ++row) {
-        QWidget *editor = page()->findChild<QWidget *>(table.names[row]);
-        QVERIFY2(editor, qPrintable(table.names[row]));
-        QVERIFY2(qobject_cast<QLineEdit *>(editor) || qobject_cast<QComboBox *>(editor)
-                     || qobject_cast<QPushButton *>(editor),
-                 qPrintable(table.names[row]));
-        QCOMPARE(table.spans[row].address, addresses[row]);
+        QVERIFY2(page()->findChild<QWidget *>(table.names[row]), qPrintable(table.names[row]));
+        QCOMPARE(table.spans[row].address, quint32(row < 4 ? 200 + 2 * row : 202 + 2 * row));
         QCOMPARE(table.spans[row].count, quint16(2));
     }
-    QList<QWidget *> editors;
-    for (QLineEdit *e : page()->findChildren<QLineEdit *>())
-        editors << e;
-    for (QComboBox *box : page()->findChildren<QComboBox *>())
-        editors << box;
-    for (QPushButton *button : page()->findChildren<QPushButton *>())
-        editors << button;
-    QCOMPARE(editors.size(), 18);
-    for (QWidget *editor : editors)
-        QVERIFY2(table.rowOf(editor->objectName()) >= 0, qPrintable(editor->objectName()));
+    QCOMPARE(page()->findChildren<QLineEdit *>().size() + page()->findChildren<QComboBox *>().size()
+                 + page()->findChildren<QPushButton *>().size(),
+             18);
+    // The index a combo box shows is the value it stores.
+    QCOMPARE(PageDriver::itemTexts(child<QComboBox>("BoxUnitSelect")).join(QLatin1Char('|')),
+             QStringLiteral("t|kg|g|lb|KN|N"));
+    QCOMPARE(child<QComboBox>("BoxDecimalSelect")->itemText(4), QStringLiteral("0.0000"));
 }
 
-void tst_WeightCal::formTexts_data()
+// The division combo box shows and writes the division, not its position.
+void tst_WeightCal::division()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("property");
-    QTest::addColumn<QString>("expected");
-
-    const QString keyInTip = QStringLiteral(
-        "0 - 5.0000(1mV/V,unipolarity)\n0 - 10.0000(2mV/V,unipolarity)\n0 - 15.0000(3mV/V,unipolarity)\n"
-        "-5 - 5.0000(1mV/V,bipolar)\n-10 - 10.0000(2mV/V,bipolar)\n-15 - 15.0000(3mV/V,bipolar)");
-    const struct {
-        const char *name;
-        const char *property;
-        QString expected;
-    } rows[] = {
-        {"label_TitleTheoryCal", "text", QStringLiteral("Theory CAL")},
-        {"label_TitleFormat", "text", QStringLiteral("Wt.Format")},
-        {"label_TitleVALWeight", "text", QStringLiteral("CAL Weight")},
-        {"label_TitleFlowRate", "text", QStringLiteral("Flowrate")},
-        {"label_TitleCalZero", "text", QStringLiteral("CAL-ZERO")},
-        {"label_TitleCalCorrect", "text", QStringLiteral("CAL Correct")},
-        {"label_Division", "text", QStringLiteral("Division:          ")},
-        {"label_FullScale", "text", QStringLiteral("Full Scale:     ")},
-        {"label_AutoCapture", "text", QStringLiteral("Auto Capture:")},
-        {"label_keyInmv", "text", QStringLiteral("key In mV:")},
-        {"label_CP3", "text", QStringLiteral("CP3:")},
-        {"label_LcMv", "text", QStringLiteral("LC mV/V:")},
-        {"label_TCal", "text", QStringLiteral("Use T-CAL:")},
-        {"label_SampleWindow", "text", QStringLiteral("Sample Window:")},
-        {"label_FlowrateUnit", "text", QStringLiteral("Flowrate Unit:")},
-        {"SetKeyInmv", "text", QStringLiteral("Zero")},
-        {"label_WeightCP_1", "text", QStringLiteral("15.0000")},
-        {"label_WeightCP_5", "text", QStringLiteral("15.0000")},
-        {"EditWeightCp1", "text", QStringLiteral("0")},
-        {"EditWeightCp5", "text", QStringLiteral("0")},
-        {"EditLcMv", "text", QStringLiteral("0.000")},
-        {"EditLcCapacity", "text", QStringLiteral("4")},
-        {"EditFullScale", "text", QStringLiteral("1")},
-        {"EditCorrectCoef", "text", QStringLiteral("0.000")},
-        {"label_FullScaleUnit", "text", QStringLiteral("t")},
-        {"label_WCPUnit_3", "text", QStringLiteral("t")},
-        {"EditkeyInmv", "toolTip", keyInTip},
-        {"EditLcMv", "toolTip", QStringLiteral("0.0000 - 3.9999")},
-        {"EditLcCapacity", "toolTip", QStringLiteral("0 - 999999")},
-        {"EditCorrectCoef", "toolTip", QStringLiteral("0.00001 - 9.99999")},
-        {"EditSampleWindow", "toolTip", QStringLiteral("1.000 - 60.000")},
-        {"BoxUnitSelect", "items", QStringLiteral("t|kg|g|lb|KN|N")},
-        {"BoxDecimalSelect", "items", QStringLiteral("0|0.0|0.00|0.000|0.0000")},
-        {"BoxDivisionSelect", "items",
-         QStringLiteral("d = 1|d = 2|d = 5|d = 10|d = 20|d = 50|d = 100|d = 200|d = 500")},
-        {"BoxTCal", "items", QStringLiteral("Disable|Enable")},
-        {"cBoxFlowrateUnit", "items", QStringLiteral("Hour|Minute")},
-    };
-    for (const auto &r : rows)
-        QTest::newRow(QByteArray(r.name).append(' ').append(r.property).constData())
-            << QString::fromLatin1(r.name) << QString::fromLatin1(r.property) << r.expected;
-}
-
-void tst_WeightCal::formTexts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, property);
-    QFETCH(QString, expected);
-
-    // A fresh page shows the form's own texts until its first refresh.
-    WeightCal fresh;
-    QWidget *widget = fresh.findChild<QWidget *>(name);
-    QVERIFY2(widget, qPrintable(name));
-    if (property == QLatin1String("items")) {
-        auto *box = qobject_cast<QComboBox *>(widget);
-        QVERIFY(box);
-        QStringList items;
-        for (int i = 0; i < box->count(); ++i)
-            items << box->itemText(i);
-        QCOMPARE(items.join(QLatin1Char('|')), expected);
-    } else {
-        QCOMPARE(widget->property(qPrintable(property)).toString(), expected);
-    }
-}
-
-void tst_WeightCal::divisionWritesNumber_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("written");
-
-    QTest::newRow("d = 1") << 0 << "204 2 0 1";
-    QTest::newRow("d = 20") << 4 << "204 2 0 20";
-    QTest::newRow("d = 500") << 8 << "204 2 0 500";
-}
-
-void tst_WeightCal::divisionWritesNumber()
-{
-    QFETCH(int, index);
-    QFETCH(QString, written);
-    choose(child<QComboBox>("BoxDivisionSelect"), index);
-    QCOMPARE(simWrites(m_sim), 1);
-    QCOMPARE(lastWrite(m_sim), written);
-}
-
-void tst_WeightCal::divisionFromDevice_data()
-{
-    QTest::addColumn<quint32>("division");
-    QTest::addColumn<int>("index");
-
-    QTest::newRow("500") << 500u << 8;
-    QTest::newRow("5") << 5u << 2;
-    QTest::newRow("1") << 1u << 0;
-    QTest::newRow("7: no item, unchanged") << 7u << 3;
-    QTest::newRow("0: no item, unchanged") << 0u << 3;
-}
-
-void tst_WeightCal::divisionFromDevice()
-{
-    QFETCH(quint32, division);
-    QFETCH(int, index);
     auto *box = child<QComboBox>("BoxDivisionSelect");
-    QVERIFY(setRegister32(m_sim, 204, 10));
-    tick();
-    QCOMPARE(box->currentIndex(), 3);
-    QVERIFY(setRegister32(m_sim, 204, division));
-    tick();
-    QCOMPARE(box->currentIndex(), index);
-    QCOMPARE(simWrites(m_sim), 0);
-}
-
-void tst_WeightCal::comboWritesIndex_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("written");
-
-    QTest::newRow("unit lb") << "BoxUnitSelect" << 3 << "200 2 0 3";
-    QTest::newRow("decimals 3") << "BoxDecimalSelect" << 3 << "202 2 0 3";
-    QTest::newRow("T-CAL off") << "BoxTCal" << 0 << "228 2 0 0";
-    QTest::newRow("flow per hour") << "cBoxFlowrateUnit" << 0 << "236 2 0 0";
-}
-
-void tst_WeightCal::comboWritesIndex()
-{
-    QFETCH(QString, name);
-    QFETCH(int, index);
-    QFETCH(QString, written);
-    choose(page()->findChild<QComboBox *>(name), index);
+    choose(box, 4);
     QCOMPARE(simWrites(m_sim), 1);
-    QCOMPARE(lastWrite(m_sim), written);
-}
-
-void tst_WeightCal::zeroButtonWritesOne()
-{
-    QVERIFY(m_sim.command(QStringLiteral("load 0 now")));
-    QTest::mouseClick(child<QPushButton>("SetKeyInmv"), Qt::LeftButton);
+    QCOMPARE(lastWrite(m_sim), QStringLiteral("204 2 0 20"));
+    QVERIFY(setRegister32(m_sim, 204, 500));
+    tick();
+    QCOMPARE(box->currentIndex(), 8);
+    // A division that has no item leaves the box as it was.
+    QVERIFY(setRegister32(m_sim, 204, 7));
+    tick();
+    QCOMPARE(box->currentIndex(), 8);
     QCOMPARE(simWrites(m_sim), 1);
-    QCOMPARE(lastWrite(m_sim), QStringLiteral("210 2 0 1"));
 }
 
 void tst_WeightCal::lineEditWrites_data()
@@ -336,55 +178,38 @@ void tst_WeightCal::lineEditWrites()
     QCOMPARE(lastWrite(m_sim), written);
 }
 
-void tst_WeightCal::fieldsFromDevice_data()
-{
-    QTest::addColumn<int>("address");
-    QTest::addColumn<quint32>("value");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("zero signal -1.2345 mV") << 212 << quint32(-12345) << "EditkeyInmv" << "-1.2345";
-    QTest::newRow("zero signal 2.5 mV") << 212 << 25000u << "EditkeyInmv" << "2.5000";
-    QTest::newRow("point 1 signal") << 214 << 34567u << "label_WeightCP_1" << "3.4567";
-    QTest::newRow("point 5 signal -1.2345 mV") << 222 << quint32(-12345) << "label_WeightCP_5" << "-1.2345";
-    QTest::newRow("LC mV/V") << 224 << 19999u << "EditLcMv" << "1.9999";
-    QTest::newRow("LC capacity") << 226 << 4294967295u << "EditLcCapacity" << "4294967295";
-    QTest::newRow("T-CAL") << 228 << 1u << "BoxTCal" << "1";
-    QTest::newRow("correction") << 230 << 99999u << "EditCorrectCoef" << "0.99999";
-    QTest::newRow("sample window") << 232 << 60000u << "EditSampleWindow" << "60.000";
-    QTest::newRow("full scale") << 206 << 123456u << "EditFullScale" << "1234.56";
-    QTest::newRow("max flow") << 234 << 5u << "EditMaxFlowrate" << "0.05";
-    QTest::newRow("flow unit") << 236 << 0u << "cBoxFlowrateUnit" << "0";
-}
-
 void tst_WeightCal::fieldsFromDevice()
 {
-    QFETCH(int, address);
-    QFETCH(quint32, value);
-    QFETCH(QString, name);
-    QFETCH(QString, shown);
-
-    const QString before = registers(m_sim, address);
-    QVERIFY(setRegister32(m_sim, address, value));
+    // Each field with its own scale; the signals keep their sign.
+    const struct {
+        int address;
+        qint64 value;
+        const char *name;
+        const char *shown;
+    } fields[] = {
+        {212, -12345, "EditkeyInmv", "-1.2345"},         {222, -12345, "label_WeightCP_5", "-1.2345"},
+        {226, 4294967295, "EditLcCapacity", "4294967295"}, {230, 99999, "EditCorrectCoef", "0.99999"},
+        {232, 60000, "EditSampleWindow", "60.000"},      {206, 123456, "EditFullScale", "1234.56"},
+        {234, 5, "EditMaxFlowrate", "0.05"},
+    };
+    QStringList before;
+    for (const auto &field : fields) {
+        before << registers(m_sim, field.address);
+        QVERIFY(setRegister32(m_sim, field.address, field.value));
+    }
     tick();
-    QWidget *widget = page()->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    if (auto *box = qobject_cast<QComboBox *>(widget))
-        QCOMPARE(QString::number(box->currentIndex()), shown);
-    else
-        QCOMPARE(widget->property("text").toString(), shown);
+    for (const auto &field : fields)
+        QCOMPARE(child<QWidget>(field.name)->property("text").toString(), QLatin1String(field.shown));
     QCOMPARE(simWrites(m_sim), 0);
-    const QStringList words = before.split(QLatin1Char(' '));
-    QVERIFY(m_sim.command(QStringLiteral("set %1 %2").arg(address).arg(words.value(0))));
-    QVERIFY(m_sim.command(QStringLiteral("set %1 %2").arg(address + 1).arg(words.value(1))));
+    for (int i = 0; i < before.size(); ++i) {
+        const QStringList words = before.at(i).split(QLatin1Char(' '));
+        QVERIFY(setRegister32(m_sim, fields[i].address, (words.value(0).toLongLong() << 16) | words.value(1).toLongLong()));
+    }
 }
 
 void tst_WeightCal::pointEntries()
 {
     QVERIFY(m_sim.command(QStringLiteral("load 0 now")));
-    commitText(edit("EditWeightCp3"), QStringLiteral("7"));
-    QCOMPARE(edit("EditWeightCp3")->text(), QStringLiteral("7.00"));
-    QCOMPARE(page()->pointText(3).toDouble(), 7.0);
     // More decimals than the scale has: the field shows what was written.
     commitText(edit("EditWeightCp4"), QStringLiteral("12.349"));
     QCOMPARE(lastWrite(m_sim), QStringLiteral("220 2 0 1234"));
@@ -394,16 +219,12 @@ void tst_WeightCal::pointEntries()
     commitText(edit("EditWeightCp1"), QStringLiteral("50"));
     QCOMPARE(lastWrite(m_sim), QStringLiteral("214 2 0 5000"));
     QCOMPARE(edit("EditWeightCp1")->text(), QStringLiteral("50.00"));
-    for (int point = 2; point <= 5; ++point) {
+    for (int point = 2; point <= 5; ++point)
         QCOMPARE(edit(PointEdits[point - 1])->text(), QStringLiteral("0.00"));
-        QCOMPARE(page()->pointText(point), QStringLiteral("0"));
-    }
 
     commitText(edit("EditWeightCp2"), QStringLiteral("100.5"));
     QCOMPARE(lastWrite(m_sim), QStringLiteral("216 2 0 10050"));
-    QCOMPARE(edit("EditWeightCp1")->text(), QStringLiteral("50.00"));
-    QCOMPARE(edit("EditWeightCp2")->text(), QStringLiteral("100.50"));
-    QCOMPARE(simWrites(m_sim), 4);
+    QCOMPARE(simWrites(m_sim), 3);
 
     // The device's readings never show in the point fields.
     tick();
@@ -413,7 +234,7 @@ void tst_WeightCal::pointEntries()
     // A refused point entry goes back; point 1 still cleared the series.
     QVERIFY(m_sim.command(QStringLiteral("fail 214 4")));
     commitText(edit("EditWeightCp1"), QStringLiteral("60"));
-    QCOMPARE(simWrites(m_sim), 5);
+    QCOMPARE(simWrites(m_sim), 4);
     QCOMPARE(edit("EditWeightCp1")->text(), QStringLiteral("50.00"));
     QCOMPARE(page()->pointText(1), QStringLiteral("50.00"));
     QCOMPARE(edit("EditWeightCp2")->text(), QStringLiteral("0.00"));
@@ -441,8 +262,6 @@ void tst_WeightCal::decimalsChange_data()
 
     QTest::newRow("0") << 0 << "0 - 999999" << "300000" << "12";
     QTest::newRow("1") << 1 << "0 - 99999.9" << "30000.0" << "12.5";
-    QTest::newRow("2") << 2 << "0 - 9999.99" << "3000.00" << "12.50";
-    QTest::newRow("3") << 3 << "0 - 999.999" << "300.000" << "12.500";
     QTest::newRow("4") << 4 << "0 - 99.9999" << "30.0000" << "12.5000";
 }
 
@@ -486,106 +305,21 @@ void tst_WeightCal::remoteSwitch()
     QVERIFY(m_sim.command(QStringLiteral("set 10202 0")));
     tick();
     QVERIFY(banner->isVisible());
-    QCOMPARE(tip->text(), QStringLiteral("CAL remote editing switch off, on before modifying parameters!"));
-
-    // Refused: the combo box and the line edit go back to their focus-in values.
-    auto *unit = child<QComboBox>("BoxUnitSelect");
-    QCOMPARE(unit->currentIndex(), 1);
-    choose(unit, 4);
-    QCOMPARE(unit->currentIndex(), 1);
-    auto *coef = edit("EditCorrectCoef");
-    const QString coefBefore = coef->text();
-    commitText(coef, QStringLiteral("1.5"));
-    QCOMPARE(coef->text(), coefBefore);
-    QCOMPARE(simWrites(m_sim), 2);
-    QCOMPARE(registers(m_sim, 200), QStringLiteral("0 1"));
+    QVERIFY(!tip->text().isEmpty());
 
     QVERIFY(m_sim.command(QStringLiteral("set 10202 1")));
     tick();
     QVERIFY(!banner->isVisible());
-    QCOMPARE(tip->text(), QString());
 }
 
-void tst_WeightCal::chineseTexts_data()
+void tst_WeightCal::languageChangeReachesPage()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("property"); // a property, or "item N" of a combo box
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("label_TitleVALWeight text") << "label_TitleVALWeight" << "text" << QStringLiteral("砝码标定");
-    QTest::newRow("label_CP5 text") << "label_CP5" << "text" << QStringLiteral("标定点5：");
-    QTest::newRow("SetKeyInmv text") << "SetKeyInmv" << "text" << QStringLiteral("标零");
-    QTest::newRow("BoxTCal item 1") << "BoxTCal" << "item 1" << QStringLiteral("开");
-    QTest::newRow("cBoxFlowrateUnit item 0") << "cBoxFlowrateUnit" << "item 0" << QStringLiteral("时");
-    QTest::newRow("EditkeyInmv toolTip") << "EditkeyInmv" << "toolTip" << QStringLiteral("0 - 5.0000(1mV/V,单极性)\n0 - 10.0000(2mV/V,单极性)\n0 - 15.0000(3mV/V,单极性)\n-5 - 5.0000(1mV/V,双极性)\n-10 - 10.0000(2mV/V,双极性)\n-15 - 15.0000(3mV/V,双极性)");
-    QTest::newRow("banner") << "label_RemoteTip" << "text" << QStringLiteral("标定远程编辑关闭，修改参数之前请在仪表中开启！");
-}
-
-void tst_WeightCal::chineseTexts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, property);
-    QFETCH(QString, expected);
-
-    QTranslator chinese;
-    QVERIFY(chinese.load(ChineseTranslation));
-    QVERIFY(QCoreApplication::installTranslator(&chinese));
-    QVERIFY(m_sim.command(QStringLiteral("set 10202 0")));
-    tick();
-    QWidget *widget = page()->findChild<QWidget *>(name);
-    QVERIFY2(widget, qPrintable(name));
-    const QString shown = shownText(widget, property);
-    QCoreApplication::removeTranslator(&chinese);
-    QVERIFY(m_sim.command(QStringLiteral("set 10202 1")));
-    QCOMPARE(shown, expected);
-    // Back in English once the translator is gone.
-    tick();
-    QCOMPARE(page()->findChild<QLabel *>(QStringLiteral("label_RemoteTip"))->text(), QString());
-    QVERIFY(widget->property("text").toString() != expected || property != QLatin1String("text"));
-}
-
-void tst_WeightCal::adjustLayout_data()
-{
-    QTest::addColumn<int>("offset"); // width - left edge of widget_VALWeight
-    QTest::addColumn<QPoint>("theory");
-    QTest::addColumn<QPoint>("correct");
-    QTest::addColumn<QPoint>("flow");
-    QTest::addColumn<QString>("relative"); // t/c/f: that group's x is relative to the edge
-
-    QTest::newRow("x + 780") << 780 << QPoint(10, 365) << QPoint(370, 365) << QPoint(730, 365) << "";
-    QTest::newRow("x + 781") << 781 << QPoint(360, 10) << QPoint(10, 365) << QPoint(370, 365) << "t";
-    QTest::newRow("x + 1140") << 1140 << QPoint(360, 10) << QPoint(10, 365) << QPoint(370, 365) << "t";
-    QTest::newRow("x + 1141") << 1141 << QPoint(360, 10) << QPoint(720, 10) << QPoint(10, 365) << "tc";
-    QTest::newRow("x + 1500") << 1500 << QPoint(360, 10) << QPoint(720, 10) << QPoint(10, 365) << "tc";
-    QTest::newRow("x + 1501") << 1501 << QPoint(360, 10) << QPoint(720, 10) << QPoint(1080, 10) << "tcf";
-}
-
-void tst_WeightCal::adjustLayout()
-{
-    QFETCH(int, offset);
-    QFETCH(QPoint, theory);
-    QFETCH(QPoint, correct);
-    QFETCH(QPoint, flow);
-    QFETCH(QString, relative);
-
-    const int x = child<QWidget>("widget_VALWeight")->x();
-    const QPoint format = child<QWidget>("widget_Format")->pos();
-    const QPoint zero = child<QWidget>("widget_CalZero")->pos();
-    const auto place = [x, &relative](const QPoint &p, char group) {
-        return relative.contains(QLatin1Char(group)) ? QPoint(x + p.x(), p.y()) : p;
-    };
-    page()->adjustLayout(x + offset);
-    QCOMPARE(page()->layoutWidth(), x + offset);
-    QCOMPARE(child<QWidget>("widget_TheoryCal")->pos(), place(theory, 't'));
-    QCOMPARE(child<QWidget>("widget_CalCorrect")->pos(), place(correct, 'c'));
-    QCOMPARE(child<QWidget>("widget_FlowRate")->pos(), place(flow, 'f'));
-    QCOMPARE(child<QWidget>("widget_VALWeight")->x(), x);
-    QCOMPARE(child<QWidget>("widget_Format")->pos(), format);
-    QCOMPARE(child<QWidget>("widget_CalZero")->pos(), zero);
-    auto *content = child<QWidget>("scrollAreaWidgetContents");
-    QCOMPARE(content->minimumWidth(), x + offset);
-    QCOMPARE(content->maximumWidth(), x + offset);
-    page()->adjustLayout(m_window->normalWidth());
+    auto *title = child<QLabel>("label_TitleVALWeight");
+    const QString english = title->text();
+    const QString chinese = whileChinese([title] { return title->text(); });
+    QVERIFY(!chinese.isEmpty());
+    QVERIFY(chinese != english);
+    QCOMPARE(title->text(), english);
 }
 
 // Zero and two test weights entered through the page: afterwards the header
