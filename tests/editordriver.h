@@ -107,14 +107,6 @@ inline bool connectForManualTicks(MainWindow *window, const SimProcess &sim)
     return true;
 }
 
-// The text a widget shows: a property, or "item N" of a combo box.
-inline QString shownText(const QWidget *widget, const QString &property)
-{
-    if (property.startsWith(QLatin1String("item ")))
-        return qobject_cast<const QComboBox *>(widget)->itemText(property.mid(5).toInt());
-    return widget->property(qPrintable(property)).toString();
-}
-
 // The Chinese translation built into the program's resources.
 const QString ChineseTranslation = QStringLiteral(":/Translate/Language_CN.qm");
 
