@@ -59,11 +59,6 @@ void tst_RegisterBlocks::init()
 
 void tst_RegisterBlocks::blockTable()
 {
-    QCOMPARE(RegisterBlocks[0].start, 0);
-    QCOMPARE(RegisterBlocks[1].start, 28);
-    QCOMPARE(RegisterBlocks[4].count, 38);
-    QCOMPARE(RegisterBlocks[9].count, LargestPolledBlock);
-    QCOMPARE(RegisterBlocks[19].start, 10200);
     // Every block that is polled fits one Modbus read (125 registers at most).
     for (int block : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 12, 13, 14, 16, 17, 18, 19})
         QVERIFY2(RegisterBlocks[block].count <= LargestPolledBlock, qPrintable(QString::number(block)));
@@ -173,7 +168,6 @@ void tst_RegisterBlocks::weightCalRecord()
     auto words = blockWords(4);
     putPair(words, 4, 500u, 1);               // 204 division
     putPair(words, 6, 300000u, 1);            // 206 full scale
-    putPair(words, 8, 0xDEADBEEFu, 1);        // 208 not decoded
     putPair(words, 12, quint32(-12345), 1);   // 212 zero signal
     putPair(words, 22, 77u, 1);               // 222 point 5
     putPair(words, 34, 123456u, 1);           // 234 max flow rate
@@ -253,6 +247,7 @@ void tst_RegisterBlocks::pageRecords()
     decodeBlock(19, switches.data());
     QCOMPARE(g_mirror.remoteSwitch[SwitchBasic], quint16(1));
     QCOMPARE(g_mirror.remoteSwitch[SwitchCal], quint16(0));
+    QCOMPARE(g_mirror.remoteSwitch[SwitchApplication], quint16(1));
     QCOMPARE(g_mirror.remoteSwitch[SwitchSystem], quint16(1));
 }
 
