@@ -212,9 +212,9 @@ void tst_Application::tabCodes()
 
 void tst_Application::comparatorBlocksFollowTab()
 {
-    // Markers in block 9 (COMP1 mode) and block 10 (COMP7 mode).
+    // Markers in block 9 (COMP1 mode) and block 10 (COMP8 mode, its second record).
     QVERIFY(setRegister32(m_sim, 500, 4));
-    QVERIFY(setRegister32(m_sim, 620, 9));
+    QVERIFY(setRegister32(m_sim, 640, 9));
     tick();
     QCOMPARE(g_mirror.comparator[1], 0u); // the inputs tab polls block 6 only
 
@@ -222,25 +222,25 @@ void tst_Application::comparatorBlocksFollowTab()
     QCOMPARE(g_appTabCode, 8);
     tick();
     QCOMPARE(g_mirror.comparator[1], 4u);
-    QCOMPARE(g_mirror.comparator[1 + 8 * 6], 9u);
+    QCOMPARE(g_mirror.comparator[1 + 8 * 7], 9u);
     QCOMPARE(child<QComboBox>(QStringLiteral("BoxCOMPMode1"))->currentText(), QStringLiteral("W>=CV1"));
-    QCOMPARE(child<QComboBox>(QStringLiteral("BoxCOMPMode7"))->currentText(), QStringLiteral("F!=CV1"));
+    QCOMPARE(child<QComboBox>(QStringLiteral("BoxCOMPMode8"))->currentText(), QStringLiteral("F!=CV1"));
 
     // Block 9 fails: block 10 is not read and the page is not redrawn, even
     // though the header brought new decimals.
     auto *value = child<QLineEdit>(QStringLiteral("lineEditCOMP1Value1"));
     QCOMPARE(value->text(), QStringLiteral("0.00"));
-    QVERIFY(setRegister32(m_sim, 620, 3));
+    QVERIFY(setRegister32(m_sim, 640, 3));
     QVERIFY(m_sim.command(QStringLiteral("set 203 1")));
     QVERIFY(m_sim.command(QStringLiteral("fail 510 2")));
     tick();
     QCOMPARE(g_mirror.live.decimalPoint, 1u);
-    QCOMPARE(g_mirror.comparator[1 + 8 * 6], 9u);
+    QCOMPARE(g_mirror.comparator[1 + 8 * 7], 9u);
     QCOMPARE(value->text(), QStringLiteral("0.00"));
 
     QVERIFY(m_sim.command(QStringLiteral("fail off")));
     tick();
-    QCOMPARE(g_mirror.comparator[1 + 8 * 6], 3u);
+    QCOMPARE(g_mirror.comparator[1 + 8 * 7], 3u);
     QCOMPARE(value->text(), QStringLiteral("0.0"));
 }
 
