@@ -11,10 +11,6 @@
 <context>
     <name>Application</name>
     <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Input Config</source>
         <translation>输入端口配置</translation>
     </message>
@@ -77,14 +73,6 @@
     <message>
         <source>Delay Time：</source>
         <translation>去抖时间：</translation>
-    </message>
-    <message>
-        <source>0 - 200ms</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ms</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Input 2</source>
@@ -267,10 +255,6 @@
         <translation>比较值1：</translation>
     </message>
     <message>
-        <source>-999999 - 999999</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>COMP Value-2:</source>
         <translation>比较值2：</translation>
     </message>
@@ -293,10 +277,6 @@
     <message>
         <source>TRUE JudgeT:</source>
         <translation>达成判定时间：</translation>
-    </message>
-    <message>
-        <source>0 - 50000ms</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>OFF COND:</source>
@@ -335,32 +315,12 @@
         <translation>比较器8</translation>
     </message>
     <message>
-        <source>-99999.9 - 99999.9</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-9999.99 - 9999.99</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-999.999 - 999.999</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-99.9999 - 99.9999</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Application remote editing switch off, on before modifying parameters!</source>
         <translation>应用远程编辑关闭，修改参数之前请在仪表中开启！</translation>
     </message>
 </context>
 <context>
     <name>BasicConfig</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Zero Config</source>
         <translation>清零操作</translation>
@@ -461,20 +421,12 @@
 <context>
     <name>DataTrans</name>
     <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>COM 0</source>
         <translation>串口0</translation>
     </message>
     <message>
         <source>COM0 ID:</source>
         <translation>从机号：</translation>
-    </message>
-    <message>
-        <source>0 - 99</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Baudrate:</source>
@@ -485,34 +437,6 @@
         <translation>通讯协议：</translation>
     </message>
     <message>
-        <source>Modbus RTU</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Modbus ASCII</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-A</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-B</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>r-Cont</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>rE-Cont</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>YH</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Print</source>
         <translation>打印</translation>
     </message>
@@ -521,48 +445,12 @@
         <translation>数据格式：</translation>
     </message>
     <message>
-        <source>8-N-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>8-E-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>8-O-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>7-E-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>7-O-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Dword Format:</source>
         <translation>双字格式</translation>
     </message>
     <message>
-        <source>AB-CD</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>CD-AB</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Send Gap:</source>
         <translation>连续发送间隔：</translation>
-    </message>
-    <message>
-        <source>0 - 1000ms</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ms</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>COM 1</source>
@@ -597,40 +485,12 @@
         <translation>网口通讯</translation>
     </message>
     <message>
-        <source>Modbus/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-A/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-B/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>r-Cont/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>rE-Cont/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>YH/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>DwordFormat:</source>
         <translation>双字模式：</translation>
     </message>
     <message>
         <source>IP Config:</source>
         <translation>本机IP：</translation>
-    </message>
-    <message>
-        <source>0 - 255</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>DEST. IP:</source>
@@ -641,10 +501,6 @@
         <translation>端口：</translation>
     </message>
     <message>
-        <source>0 - 65535</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Analog</source>
         <translation>模拟量参数</translation>
     </message>
@@ -653,28 +509,12 @@
         <translation>输出模式：</translation>
     </message>
     <message>
-        <source>4-20 mA</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0-10 V</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>User-mA</source>
         <translation>用户电流</translation>
     </message>
     <message>
         <source>User-V</source>
         <translation>用户电压</translation>
-    </message>
-    <message>
-        <source>-5-5 V</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-10-10 V</source>
-        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Link Data:</source>
@@ -701,10 +541,6 @@
         <translation>最小输出：</translation>
     </message>
     <message>
-        <source>0 - 24.000 mA</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Zero Out:</source>
         <translation>零点输出：</translation>
     </message>
@@ -720,10 +556,6 @@
         <source>Data-Trans remote editing switch off, on before modifying parameters!</source>
         <translation>通讯远程编辑关闭，修改参数之前请在仪表中开启！</translation>
     </message>
-    <message>
-        <source>0 - 10.000 V</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>ExelToWrite</name>
@@ -733,7 +565,7 @@
     </message>
     <message>
         <source>%1 row(s) skipped for safety.</source>
-        <translation>%1 行为安全起见已跳过。</translation>
+        <translation>为安全起见，跳过了 %1 行。</translation>
     </message>
     <message>
         <source>Rows: %1</source>
@@ -742,10 +574,6 @@
 </context>
 <context>
     <name>MainInterface</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Monitoring Curve 1:</source>
         <translation>监控曲线1：</translation>
@@ -1025,28 +853,8 @@
         <translation>Orvik 称重技术 - R7 数字称重变送器</translation>
     </message>
     <message>
-        <source>Modbus RTU</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Modbus TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Choose a listed port or type a device name such as /dev/ttyUSB0</source>
         <translation>选择列出的串口，或输入设备名，例如 /dev/ttyUSB0</translation>
-    </message>
-    <message>
-        <source>1 - 99</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1 - 65535</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>50 - 1000ms</source>
-        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1074,10 +882,6 @@
 </context>
 <context>
     <name>TestMaintain</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Software Ver:</source>
         <translation>软件版本：</translation>
@@ -1241,10 +1045,6 @@
 </context>
 <context>
     <name>WeightCal</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Theory CAL</source>
         <translation>理论值标定</translation>

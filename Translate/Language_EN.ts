@@ -11,10 +11,6 @@
 <context>
     <name>Application</name>
     <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Input Config</source>
         <translation type="unfinished"></translation>
     </message>
@@ -76,14 +72,6 @@
     </message>
     <message>
         <source>Delay Time：</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0 - 200ms</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -267,10 +255,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>-999999 - 999999</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>COMP Value-2:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -292,10 +276,6 @@
     </message>
     <message>
         <source>TRUE JudgeT:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0 - 50000ms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -335,32 +315,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>-99999.9 - 99999.9</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-9999.99 - 9999.99</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-999.999 - 999.999</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-99.9999 - 99.9999</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Application remote editing switch off, on before modifying parameters!</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>BasicConfig</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Zero Config</source>
         <translation type="unfinished"></translation>
@@ -461,19 +421,11 @@
 <context>
     <name>DataTrans</name>
     <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>COM 0</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>COM0 ID:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0 - 99</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -485,34 +437,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Modbus RTU</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Modbus ASCII</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-A</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-B</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>r-Cont</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>rE-Cont</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>YH</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Print</source>
         <translation type="unfinished"></translation>
     </message>
@@ -521,47 +445,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>8-N-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>8-E-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>8-O-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>7-E-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>7-O-1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Dword Format:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>AB-CD</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>CD-AB</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Send Gap:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0 - 1000ms</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -597,39 +485,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Modbus/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-A/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cont-B/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>r-Cont/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>rE-Cont/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>YH/TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>DwordFormat:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>IP Config:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0 - 255</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -641,10 +501,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>0 - 65535</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Analog</source>
         <translation type="unfinished"></translation>
     </message>
@@ -653,27 +509,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>4-20 mA</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0-10 V</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>User-mA</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>User-V</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-5-5 V</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>-10-10 V</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -701,10 +541,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>0 - 24.000 mA</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Zero Out:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -718,10 +554,6 @@
     </message>
     <message>
         <source>Data-Trans remote editing switch off, on before modifying parameters!</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>0 - 10.000 V</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -742,10 +574,6 @@
 </context>
 <context>
     <name>MainInterface</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Monitoring Curve 1:</source>
         <translation type="unfinished"></translation>
@@ -953,14 +781,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Modbus RTU</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Modbus TCP</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Serial:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -973,10 +793,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>1 - 99</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>HOST IP:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -985,19 +801,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>1 - 65535</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Dword Format:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Delay:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>50 - 1000ms</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1074,10 +882,6 @@
 </context>
 <context>
     <name>TestMaintain</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Software Ver:</source>
         <translation type="unfinished"></translation>
@@ -1241,10 +1045,6 @@
 </context>
 <context>
     <name>WeightCal</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Theory CAL</source>
         <translation type="unfinished"></translation>
