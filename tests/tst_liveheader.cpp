@@ -32,7 +32,7 @@ class tst_LiveHeader : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanupTestCase();
 
     void weightText_data();
     void weightText();
@@ -63,17 +63,19 @@ private:
 void tst_LiveHeader::initTestCase()
 {
     qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
+    m_window = new MainWindow;
 }
 
+// One window for the suite: a forced redraw from a fresh mirror rewrites
+// every part of the header.
 void tst_LiveHeader::init()
 {
     g_mirror = DeviceMirror();
     g_language = 0;
-    m_window = new MainWindow;
     m_window->showLiveValues(true);
 }
 
-void tst_LiveHeader::cleanup()
+void tst_LiveHeader::cleanupTestCase()
 {
     delete m_window;
     m_window = nullptr;
