@@ -62,6 +62,8 @@ private slots:
     void startupGroup_data();
     void startupGroup();
     void missingFileKeepsDefaults();
+    void storedIndexOutOfRange_data();
+    void storedIndexOutOfRange();
     void wheelIsSwallowed();
     void emptyHostRestored();
     void connectOverTcp();
@@ -321,6 +323,29 @@ void tst_ModbusSetting::missingFileKeepsDefaults()
     QCOMPARE(field<QLineEdit>(page, "EditPort")->text(), QStringLiteral("502"));
     QCOMPARE(field<QSpinBox>(page, "timeoutSpinner")->value(), 200);
     QVERIFY(!QFile::exists(ModbusSetting::settingsFilePath()));
+}
+
+void tst_ModbusSetting::storedIndexOutOfRange_data()
+{
+    QTest::addColumn<int>("offset"); // added to the item count
+    QTest::newRow("one past the end") << 0;
+    QTest::newRow("far past the end") << 90;
+    QTest::newRow("negative") << -100;
+}
+
+void tst_ModbusSetting::storedIndexOutOfRange()
+{
+    QFETCH(int, offset);
+    ModbusSetting page;
+    auto *baud = field<QComboBox>(page, "baudCombo");
+    {
+        QSettings ini(ModbusSetting::settingsFilePath(), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("R7/baudCombo"), baud->count() + offset);
+    }
+    baud->setCurrentIndex(3);
+    page.initInterface();
+    // A damaged file selects the first item, never nothing.
+    QCOMPARE(baud->currentIndex(), 0);
 }
 
 void tst_ModbusSetting::wheelIsSwallowed()
