@@ -1,112 +1,59 @@
 #include "main/frameedges.h"
 
 #include <QPoint>
+#include <QSize>
 #include <QtTest>
 
+// The uneven grab bands of the frameless window, and the cursor of each.
 class tst_FrameEdges : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void edgeCodes_data();
-    void edgeCodes();
-    void cursors_data();
-    void cursors();
+    void edges_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QList<QPoint>>("points");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("cursor");
+        const auto row = [](const char *name, QSize size, const QList<QPoint> &points, int code, int cursor) {
+            QTest::newRow(name) << size << points << code << cursor;
+        };
+        const int vertical = Qt::SizeVerCursor, horizontal = Qt::SizeHorCursor, arrow = Qt::ArrowCursor;
+        const int falling = Qt::SizeFDiagCursor, rising = Qt::SizeBDiagCursor;
+        // 1150 x 800: w = 1149, h = 799, w-20 = 1129, w-8 = 1141, h-10 = 789, h-9 = 790, h-8 = 791.
+        const QSize s(1150, 800);
+        row("top", s, {{11, 0}, {500, 9}, {1129, 5}}, EdgeTop, vertical);
+        row("bottom from h-8", s, {{11, 791}, {1129, 799}}, EdgeBottom, vertical);
+        row("left to h-10", s, {{0, 11}, {9, 789}}, EdgeLeft, horizontal);
+        row("right from w-8", s, {{1141, 400}, {1149, 11}, {1149, 789}}, EdgeRight, horizontal);
+        row("top-left", s, {{0, 0}, {9, 9}}, EdgeTopLeft, falling);
+        row("top-right", s, {{1149, 0}, {1141, 9}}, EdgeTopRight, rising);
+        row("bottom-left", s, {{0, 799}, {9, 791}}, EdgeBottomLeft, rising);
+        row("bottom-right, h-9 to h+1", s, {{1149, 799}, {1141, 791}, {1149, 790}, {1149, 800}}, EdgeBottomRight,
+            falling);
+        row("interior, column 10", s, {{575, 400}, {10, 0}, {10, 400}}, EdgeNone, arrow);
+        row("row 10", s, {{500, 10}, {5, 10}, {1149, 10}}, EdgeNone, arrow);
+        row("after w-20, h-9", s, {{1130, 5}, {1130, 795}, {500, 790}, {9, 790}}, EdgeNone, arrow);
+        row("before w-8, outside", s, {{1140, 400}, {500, 800}, {1150, 400}, {1149, 801}}, EdgeNone, arrow);
+        // The right and bottom bands follow the size; nothing is fixed to 1150 x 800.
+        const QSize big(1920, 1080);
+        row("1920x1080 right", big, {{1919, 500}}, EdgeRight, horizontal);
+        row("1920x1080 bottom-right", big, {{1911, 1070}}, EdgeBottomRight, falling);
+        row("1920x1080 old right edge", big, {{1149, 500}}, EdgeNone, arrow);
+    }
+    void edges()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QList<QPoint>, points);
+        QFETCH(int, code);
+        QVector<int> codes;
+        for (const QPoint &p : points)
+            codes << edgeCode(p, size.width(), size.height());
+        QCOMPARE(codes, QVector<int>(points.size(), code));
+        QTEST(int(cursorForEdge(code)), "cursor");
+    }
 };
-
-void tst_FrameEdges::edgeCodes_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QPoint>("point");
-    QTest::addColumn<int>("code");
-
-    // 1150 x 800: w = 1149, h = 799, so w-20 = 1129, w-8 = 1141, h-10 = 789,
-    // h-9 = 790, h-8 = 791.
-    const int W = 1150;
-    const int H = 800;
-
-    QTest::newRow("interior") << W << H << QPoint(575, 400) << int(EdgeNone);
-
-    QTest::newRow("top, first column") << W << H << QPoint(11, 0) << int(EdgeTop);
-    QTest::newRow("top, row 9") << W << H << QPoint(500, 9) << int(EdgeTop);
-    QTest::newRow("top, last column w-20") << W << H << QPoint(1129, 5) << int(EdgeTop);
-    QTest::newRow("top, gap after w-20") << W << H << QPoint(1130, 5) << int(EdgeNone);
-    QTest::newRow("row 10 is no edge") << W << H << QPoint(500, 10) << int(EdgeNone);
-
-    QTest::newRow("bottom, first row h-8") << W << H << QPoint(11, 791) << int(EdgeBottom);
-    QTest::newRow("bottom, last column w-20") << W << H << QPoint(1129, 799) << int(EdgeBottom);
-    QTest::newRow("bottom, gap after w-20") << W << H << QPoint(1130, 795) << int(EdgeNone);
-    QTest::newRow("above the bottom band, h-9") << W << H << QPoint(500, 790) << int(EdgeNone);
-    QTest::newRow("below the window, h+1") << W << H << QPoint(500, 800) << int(EdgeNone);
-
-    QTest::newRow("left, first row 11") << W << H << QPoint(0, 11) << int(EdgeLeft);
-    QTest::newRow("left, column 9") << W << H << QPoint(9, 400) << int(EdgeLeft);
-    QTest::newRow("left, last row h-10") << W << H << QPoint(9, 789) << int(EdgeLeft);
-    QTest::newRow("left, gap at h-9") << W << H << QPoint(9, 790) << int(EdgeNone);
-    QTest::newRow("left, gap at row 10") << W << H << QPoint(5, 10) << int(EdgeNone);
-
-    QTest::newRow("right, first column w-8") << W << H << QPoint(1141, 400) << int(EdgeRight);
-    QTest::newRow("right, first row 11") << W << H << QPoint(1149, 11) << int(EdgeRight);
-    QTest::newRow("right, last row h-10") << W << H << QPoint(1149, 789) << int(EdgeRight);
-    QTest::newRow("right, row 10 is no edge") << W << H << QPoint(1149, 10) << int(EdgeNone);
-    QTest::newRow("right, left of w-8") << W << H << QPoint(1140, 400) << int(EdgeNone);
-    QTest::newRow("right of the window, w+1") << W << H << QPoint(1150, 400) << int(EdgeNone);
-
-    QTest::newRow("top-left, origin") << W << H << QPoint(0, 0) << int(EdgeTopLeft);
-    QTest::newRow("top-left, inner corner") << W << H << QPoint(9, 9) << int(EdgeTopLeft);
-    QTest::newRow("top-right, outer corner") << W << H << QPoint(1149, 0) << int(EdgeTopRight);
-    QTest::newRow("top-right, inner corner") << W << H << QPoint(1141, 9) << int(EdgeTopRight);
-    QTest::newRow("bottom-left, outer corner") << W << H << QPoint(0, 799) << int(EdgeBottomLeft);
-    QTest::newRow("bottom-left, inner corner") << W << H << QPoint(9, 791) << int(EdgeBottomLeft);
-    QTest::newRow("bottom-right, outer corner") << W << H << QPoint(1149, 799) << int(EdgeBottomRight);
-    QTest::newRow("bottom-right, inner corner") << W << H << QPoint(1141, 791) << int(EdgeBottomRight);
-    QTest::newRow("bottom-right, from h-9") << W << H << QPoint(1149, 790) << int(EdgeBottomRight);
-    QTest::newRow("bottom-right, to h+1") << W << H << QPoint(1149, 800) << int(EdgeBottomRight);
-    QTest::newRow("bottom-right, not h+2") << W << H << QPoint(1149, 801) << int(EdgeNone);
-
-    QTest::newRow("column 10, top") << W << H << QPoint(10, 0) << int(EdgeNone);
-    QTest::newRow("column 10, middle") << W << H << QPoint(10, 400) << int(EdgeNone);
-
-    // The right and bottom bands follow the size; nothing is fixed to 1150 x 800.
-    QTest::newRow("1920x1080 right") << 1920 << 1080 << QPoint(1919, 500) << int(EdgeRight);
-    QTest::newRow("1920x1080 bottom-right") << 1920 << 1080 << QPoint(1911, 1070) << int(EdgeBottomRight);
-    QTest::newRow("1920x1080 old right edge") << 1920 << 1080 << QPoint(1149, 500) << int(EdgeNone);
-}
-
-void tst_FrameEdges::edgeCodes()
-{
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QPoint, point);
-    QFETCH(int, code);
-
-    QCOMPARE(edgeCode(point, width, height), code);
-}
-
-void tst_FrameEdges::cursors_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<int>("shape");
-
-    QTest::newRow("none") << int(EdgeNone) << int(Qt::ArrowCursor);
-    QTest::newRow("top") << int(EdgeTop) << int(Qt::SizeVerCursor);
-    QTest::newRow("bottom") << int(EdgeBottom) << int(Qt::SizeVerCursor);
-    QTest::newRow("left") << int(EdgeLeft) << int(Qt::SizeHorCursor);
-    QTest::newRow("right") << int(EdgeRight) << int(Qt::SizeHorCursor);
-    QTest::newRow("top-left") << int(EdgeTopLeft) << int(Qt::SizeFDiagCursor);
-    QTest::newRow("bottom-right") << int(EdgeBottomRight) << int(Qt::SizeFDiagCursor);
-    QTest::newRow("top-right") << int(EdgeTopRight) << int(Qt::SizeBDiagCursor);
-    QTest::newRow("bottom-left") << int(EdgeBottomLeft) << int(Qt::SizeBDiagCursor);
-}
-
-void tst_FrameEdges::cursors()
-{
-    QFETCH(int, code);
-    QFETCH(int, shape);
-
-    QCOMPARE(int(cursorForEdge(code)), shape);
-}
 
 QTEST_APPLESS_MAIN(tst_FrameEdges)
 #include "tst_frameedges.moc"
