@@ -182,7 +182,8 @@ void TestWorkbook::corpusFiles()
     // target's parts form packed as it packs them).
     QFile input(QStringLiteral(R7_CORPUS_DIR "/") + file);
     const QByteArray bytes = input.open(QIODevice::ReadOnly) ? input.readAll() : QByteArray();
-    QVERIFY(exerciseWorkbook(file.endsWith(QLatin1String(".parts")) ? packParts(bytes) : bytes) <= XlsxWorkbook::WriteFailed);
+    const bool parts = file.endsWith(QLatin1String(".parts"));
+    QVERIFY(exerciseWorkbook(parts ? packParts(bytes) : bytes) <= XlsxWorkbook::WriteFailed);
     if (error < 0)
         return;
     XlsxWorkbook book;

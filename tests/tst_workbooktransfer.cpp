@@ -124,16 +124,11 @@ void TestWorkbookTransfer::exportRows()
                                {"656", "small float", "3"}, {"", "no address", "1", "", "", "", "keep"},
                                {"8151", "refused", "1", "", "", "", "999"}, {"Address", "a second header", "Type"}});
     QCOMPARE(m_transfer.exportWorkbook(workbookCollection(), path, modbusClient()), 1);
-    const QString values = QStringLiteral("33|70000|1.5|1.2e-05|keep||");
-    QStringList read;
-    for (int row = 2; row <= 8; ++row)
-        read << cell(path, row, ExelToWrite::ColValue);
-    QCOMPARE(read.join(QLatin1Char('|')), values);
     // The row without an address was not read: four good reads, one refused.
     const TransferReport &report = m_transfer.report();
     QCOMPARE(QVector<int>({report.transferred, report.failed, report.skipped}), QVector<int>({4, 1, 1}));
     QCOMPARE(report.problems, QStringList({"8151", "Address"}));
-    // An independent reader takes the file.
+    // What an independent reader finds in the value column.
     QProcess reader;
     reader.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"),
@@ -141,7 +136,8 @@ void TestWorkbookTransfer::exportRows()
                                  "print('|'.join(r[6] or '' for r in ws.iter_rows(min_row=2, values_only=True)))"),
                   path});
     QVERIFY(reader.waitForFinished(30000));
-    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).trimmed(), values);
+    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).trimmed(),
+             QStringLiteral("33|70000|1.5|1.2e-05|keep||"));
 }
 
 void TestWorkbookTransfer::importRows_data()
@@ -193,7 +189,8 @@ void TestWorkbookTransfer::importRows()
     const int written = held != QLatin1String("4369 4369");
     QCOMPARE(simWrites(m_sim) - writes, written + failed);
     const TransferReport &report = m_transfer.report();
-    QCOMPARE(QVector<int>({report.transferred, report.skipped, report.failed}), QVector<int>({written, skipped, failed}));
+    QCOMPARE(QVector<int>({report.transferred, report.skipped, report.failed}),
+             QVector<int>({written, skipped, failed}));
 }
 
 void TestWorkbookTransfer::buttons_data()
