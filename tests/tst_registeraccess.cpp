@@ -119,8 +119,8 @@ private slots:
         QModbusTcpClient unconnected;
         QModbusClient *client = situation == QLatin1String("unconnected") ? &unconnected : nullptr;
         if (situation != QLatin1String("none") && !client) {
-            // A read ends by the client's time-out, a write by its own response time.
-            client = connectTo(m_sim.tcpPort(), write ? 60000 : 500);
+            // A read ends by the client's time-out (well after the link closes), a write by its bound.
+            client = connectTo(m_sim.tcpPort(), write ? 60000 : situation == QLatin1String("closing") ? 2000 : 500);
             QVERIFY(client);
             QVERIFY(m_sim.command(situation.startsWith(QLatin1String("fail")) ? situation : "noreply on"));
         }
