@@ -53,7 +53,7 @@ void tst_Catalogue::everyTextHasChinese()
             const QString where = QString::fromUtf8(context + ": \"" + source + '"');
             if (!finished || translation.trimmed().isEmpty() || translation == QString::fromUtf8(source))
                 missing << where + QStringLiteral(" has no finished translation of its own (or mark it notr)");
-            else if (chinese.translate(context, source, comment.isEmpty() ? nullptr : comment.constData()) != translation)
+            else if (chinese.translate(context, source, comment.constData()) != translation)
                 missing << where + QStringLiteral(" is not in the compiled catalogue");
             comment.clear();
         }
