@@ -108,8 +108,6 @@ void tst_Language::toggles()
     click("Btn_ChangeLanguage");
     QCOMPARE(ini().value(QStringLiteral("R7/Language")).toInt(), 0);
     QCOMPARE(appliedSheet(), qMakePair(0, 0));
-    QFile::remove(ModbusSetting::settingsFilePath());
-    connectionPageOf(m_window)->loadSettings();
 }
 
 // The error line follows the language shown, not the one in setting.ini, and
@@ -118,6 +116,7 @@ void tst_Language::toggles()
 void tst_Language::linkedLines()
 {
     QVERIFY(EditorDriver::connectForManualTicks(m_window, m_sim));
+    QFile::remove(ModbusSetting::settingsFilePath()); // no fixed start-up choice
     QVERIFY(m_sim.command(QStringLiteral("errbits 0x108"))); // bits 3 and 8: the lowest is shown
     auto *line = m_window->findChild<QLabel *>(QStringLiteral("label_ErrorMessage_1"));
     for (int shown : {0, 1}) {
