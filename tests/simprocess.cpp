@@ -53,11 +53,6 @@ bool SimProcess::isRunning() const
     return m_process.state() != QProcess::NotRunning;
 }
 
-qint64 SimProcess::processId() const
-{
-    return m_process.processId();
-}
-
 bool SimProcess::readLine(QString* line, const QDeadlineTimer& deadline)
 {
     while (!m_process.canReadLine()) {
@@ -111,7 +106,6 @@ bool SimProcess::start(int timeoutMs)
             m_tcpPort = quint16(endpoint.mid(colon + 1).toUInt());
             haveTcp = m_tcpPort != 0;
         } else if (line.startsWith(ListeningRtu)) {
-            m_rtuPath = line.mid(ListeningRtu.size());
             haveRtu = true;
         }
     }
@@ -150,15 +144,6 @@ bool SimProcess::exitedCleanly()
         return false;
     }
     return true;
-}
-
-bool SimProcess::waitForExit(int timeoutMs)
-{
-    if (isRunning() && !m_process.waitForFinished(timeoutMs)) {
-        m_error = QStringLiteral("r7sim did not end in time");
-        return false;
-    }
-    return exitedCleanly();
 }
 
 bool SimProcess::stop(int timeoutMs)

@@ -38,13 +38,11 @@ public:
     // its "r7sim listening ..." line.
     bool start(int timeoutMs = 10000);
     bool isRunning() const;
-    qint64 processId() const;
     // What went wrong in start(), command() or stop().
     QString errorString() const { return m_error; }
 
     QString tcpHost() const { return m_tcpHost; }
     quint16 tcpPort() const { return m_tcpPort; }
-    QString rtuPath() const { return m_rtuPath; }
 
     // Sends one console command and waits for its answer line; true when the
     // answer is "ok ...". The answer itself is in lastAnswer().
@@ -54,10 +52,6 @@ public:
     // Sends SIGTERM and waits; kills when the simulator does not end in time.
     // True when it ended by itself with exit code 0.
     bool stop(int timeoutMs = 5000);
-    // Waits for an exit caused some other way (the quit command, a signal).
-    bool waitForExit(int timeoutMs = 5000);
-    int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
 
 private:
     bool readLine(QString* line, const QDeadlineTimer& deadline);
@@ -69,7 +63,6 @@ private:
     QString m_lastAnswer;
     QString m_tcpHost;
     quint16 m_tcpPort = 0;
-    QString m_rtuPath;
 };
 
 // A pair of connected ptys made by socat, the serial line between the
