@@ -6,6 +6,7 @@
 #include "Modbus/modbussetting.h"
 #include "main/mainwindow.h"
 #include "simprocess.h"
+#include "windowparts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -88,7 +89,7 @@ inline bool setRegister32(SimProcess &sim, int address, qint64 value)
 // Connects the main window to the simulator over TCP through its connection page.
 inline bool connectWindow(MainWindow *window, const SimProcess &sim)
 {
-    ModbusSetting *page = window->connectionPage();
+    ModbusSetting *page = connectionPageOf(window);
     page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(1);
     page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(QStringLiteral("127.0.0.1"));
     page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(QString::number(sim.tcpPort()));
@@ -103,7 +104,7 @@ inline bool connectForManualTicks(MainWindow *window, const SimProcess &sim)
 {
     if (!connectWindow(window, sim))
         return false;
-    window->worker()->stop();
+    workerOf(window)->stop();
     return true;
 }
 
