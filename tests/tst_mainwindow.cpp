@@ -164,15 +164,6 @@ void tst_MainWindow::navigation()
         // Entered once: a slot connected twice would enter the page twice.
         QCOMPARE(g_traces.count(entered.at(index)), 1);
     }
-
-    // The reset password holds for one visit of Test Maintain.
-    TestMaintain *maintain = testMaintainOf(m_window.data());
-    for (int next : {PageTestMaintain, PageBasicConfig, PageConnection}) {
-        m_window->showPage(PageTestMaintain);
-        maintain->setPasswordOk(true);
-        m_window->showPage(next);
-        QCOMPARE(maintain->passwordOk(), next == PageTestMaintain);
-    }
 }
 
 void tst_MainWindow::disconnectGrace_data()
