@@ -69,6 +69,8 @@ private slots:
     void doubleClickTitle_data();
     void doubleClickTitle();
     void maximisedWindowKeepsNormalWidth();
+    void groupsNeverOverlap_data();
+    void groupsNeverOverlap();
     void linkParameters_data();
     void linkParameters();
     void exitActionCloses();
@@ -304,6 +306,50 @@ void tst_MainWindow::maximisedWindowKeepsNormalWidth()
     sendMouse(m_window.data(), QEvent::MouseButtonDblClick, QPoint(150, 20), Qt::LeftButton);
     QVERIFY(!m_window->isMaximized());
     QCOMPARE(m_window->width(), 1220);
+}
+
+void tst_MainWindow::groupsNeverOverlap_data()
+{
+    QTest::addColumn<int>("width");
+    for (int width : {1150, 1300, 1500, 1700, 1900, 2100, 2300, 2600, 2800, 3200, 4000})
+        QTest::newRow(qPrintable(QString::number(width))) << width;
+}
+
+// Whatever the width, the groups of a page lie side by side within it.
+void tst_MainWindow::groupsNeverOverlap()
+{
+    QFETCH(int, width);
+    qobject_cast<MainInterface *>(m_window->page(PageMainInterface))->adjustLayout(width);
+    qobject_cast<BasicConfig *>(m_window->page(PageBasicConfig))->adjustLayout(width);
+    qobject_cast<WeightCal *>(m_window->page(PageWeightCal))->adjustLayout(width);
+    qobject_cast<Application *>(m_window->page(PageApplication))->adjustLayout(width);
+    qobject_cast<DataTrans *>(m_window->page(PageDataTrans))->adjustLayout(width);
+    for (int index = PageMainInterface; index <= PageDataTrans; ++index) {
+        // The outermost "widget_" boxes under the scroll area, on every tab.
+        QMultiHash<QWidget *, QWidget *> groupsOf;
+        QList<QWidget *> pending = {m_window->page(index)->findChild<QWidget *>(QStringLiteral("scrollAreaWidgetContents"))};
+        while (!pending.isEmpty()) {
+            for (QWidget *child : pending.takeFirst()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (!child->objectName().startsWith(QLatin1String("widget_")))
+                    pending << child;
+                else if (!child->isHidden())
+                    groupsOf.insert(child->parentWidget(), child);
+            }
+        }
+        QVERIFY(groupsOf.size() > 1);
+        for (QWidget *parent : groupsOf.uniqueKeys()) {
+            const QList<QWidget *> groups = groupsOf.values(parent);
+            for (int i = 0; i < groups.size(); ++i) {
+                const QRect a = groups.at(i)->geometry();
+                QVERIFY2(a.left() >= 0 && a.right() < width,
+                         qPrintable(groups.at(i)->objectName() + QLatin1String(" leaves the page")));
+                for (int j = i + 1; j < groups.size(); ++j)
+                    QVERIFY2(!a.intersects(groups.at(j)->geometry()),
+                             qPrintable(groups.at(i)->objectName() + QLatin1String(" overlaps ")
+                                        + groups.at(j)->objectName()));
+            }
+        }
+    }
 }
 
 void tst_MainWindow::setTcp(const QString &host, const QString &port)
