@@ -326,7 +326,6 @@ void Application::showComparators(bool changed)
 
 void Application::adjustLayout(int width)
 {
-    m_layoutWidth = width;
     placeGroups(InputGrid,
                 {ui->widget_Input_1, ui->widget_Input_2, ui->widget_Input_3, ui->widget_Input_4, ui->widget_Input_5},
                 width);

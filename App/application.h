@@ -23,7 +23,6 @@ public:
     void refreshFromMirror(bool force) override;
     // Lays the three tabs out for a window of the given width in pixels.
     void adjustLayout(int width);
-    int layoutWidth() const { return m_layoutWidth; }
 
     const BindingTable *bindingTable() const override;
     QVector<const BindingTable *> bindingTables() const override;
@@ -46,7 +45,6 @@ private:
     void showComparators(bool changed);
 
     Ui::Application *ui;
-    int m_layoutWidth = 0;
     // What the on-board level combos showed before a linked choice, so that a
     // refused write can put all three back.
     int m_levelsBefore[3] = {-1, -1, -1};

@@ -104,7 +104,6 @@ void BasicConfig::refreshFromMirror(bool force)
 
 void BasicConfig::adjustLayout(int width)
 {
-    m_layoutWidth = width;
     const int x = ui->widget_Stab_TrZero->x();
     if (width < x + 781) {
         ui->widget_Sample_Filter->move(10, 365);

@@ -23,14 +23,12 @@ public:
     void refreshFromMirror(bool force) override;
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
-    int layoutWidth() const { return m_layoutWidth; }
 
 protected:
     void retranslate() override;
 
 private:
     Ui::BasicConfig *ui;
-    int m_layoutWidth = 0;
 };
 
 #endif // BASICCONFIG_H

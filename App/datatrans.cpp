@@ -181,7 +181,6 @@ void DataTrans::refreshFromMirror(bool force)
 
 void DataTrans::adjustLayout(int width)
 {
-    m_layoutWidth = width;
     const QList<QWidget *> groups = {ui->widget_COM_0, ui->widget_COM_1, ui->widget_COM_2, ui->widget_NetCOM,
                                      ui->widget_Analog};
     const int bottom = placeGroups(PortGrid, groups, width);

@@ -22,7 +22,6 @@ public:
     void refreshFromMirror(bool force) override;
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
-    int layoutWidth() const { return m_layoutWidth; }
 
     const BindingTable *bindingTable() const override;
     ScaledList scaledList() const override;
@@ -37,7 +36,6 @@ private slots:
 private:
     Ui::DataTrans *ui;
     int m_analogTypeShown = 0;
-    int m_layoutWidth = 0;
 };
 
 #endif // DATATRANS_H

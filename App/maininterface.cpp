@@ -174,7 +174,6 @@ void MainInterface::enterPage()
 
 void MainInterface::adjustLayout(int width)
 {
-    m_layoutWidth = width;
     if (width > 1919) {
         ui->widget_Monitor_1->move(30, 10);
         ui->widget_Monitor_2->move(950, 10);

@@ -37,7 +37,6 @@ public:
     void enterPage();
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
-    int layoutWidth() const { return m_layoutWidth; }
 
     // Curves are numbered 0 and 1 (the form's _1 and _2).
     void clearCurve(int curve);
@@ -85,7 +84,6 @@ private:
     // Device units the axis titles were built with (-1: none yet).
     int m_titleUnit = -1;
     int m_titleTimeUnit = -1;
-    int m_layoutWidth = 0;
 };
 
 #endif // MAININTERFACE_H

@@ -25,8 +25,6 @@ public:
     void refreshFromMirror(bool force);
 
     // The reset password is asked once per visit of the page.
-    bool passwordOk() const { return m_passwordOk; }
-    void setPasswordOk(bool ok) { m_passwordOk = ok; }
     void resetUnlock() { m_passwordOk = false; }
 
 protected:

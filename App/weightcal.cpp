@@ -257,7 +257,6 @@ void WeightCal::refreshFromMirror(bool force)
 
 void WeightCal::adjustLayout(int width)
 {
-    m_layoutWidth = width;
     const int x = ui->widget_VALWeight->x();
     if (width < x + 781) {
         ui->widget_TheoryCal->move(10, 365);

@@ -27,7 +27,6 @@ public:
     void refreshFromMirror(bool force) override;
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
-    int layoutWidth() const { return m_layoutWidth; }
 
     // The weight last entered for calibration point 1..5, as typed.
     QString pointText(int point) const { return m_cpText[point - 1]; }
@@ -46,7 +45,6 @@ private:
     void showPointTexts();
 
     Ui::WeightCal *ui;
-    int m_layoutWidth = 0;
     // The device does not report point weights, only the signals it
     // recorded, so the weights entered since start-up are kept here.
     QString m_cpText[PointCount];

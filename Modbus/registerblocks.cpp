@@ -66,11 +66,11 @@ void decodeBlock(int block, const quint16 *words)
 {
     DeviceMirror &m = g_mirror;
     switch (block) {
-    case 0:
+    case BlockWeight:
         m.live.weight = pairAt(words, 0);
         m.live.status = words[4];
         break;
-    case 1:
+    case BlockLive:
         m.live.gross = pairAt(words, 0);
         m.live.net = pairAt(words, 2);
         m.live.tare = pairAt(words, 4);
@@ -79,14 +79,14 @@ void decodeBlock(int block, const quint16 *words)
         m.live.sensorVoltage = pairAt(words, 10);
         m.live.gainVoltage = pairAt(words, 12);
         break;
-    case 2:
+    case BlockErrorBits:
         // The error word travels in the opposite order of every other pair.
         m.live.errorBits = joinDword(words, g_dwordFormat == 0 ? 1 : 0);
         break;
-    case 3:
+    case BlockUnits:
         storeUnitAndDecimals(pairAt(words, 0), pairAt(words, 2));
         break;
-    case 4: {
+    case BlockWeightCal: {
         storeUnitAndDecimals(pairAt(words, 0), pairAt(words, 2));
         m.weightCal[2] = pairAt(words, 4);
         m.weightCal[3] = pairAt(words, 6);
@@ -98,55 +98,55 @@ void decodeBlock(int block, const quint16 *words)
             m.weightCal[16] = flowUnit;
         break;
     }
-    case 5:
+    case BlockBasicConfig:
         for (int i = 0; i < 15; ++i)
             m.srtBasicCfgTemp[i + 1] = pairAt(words, 2 * i);
         break;
-    case 6:
+    case BlockInputs:
         for (int k = 0; k < 16; ++k)
             m.application[k] = pairAt(words, 2 * k);
         break;
-    case 7:
+    case BlockOutputs:
         for (int r = 0; r < 18; ++r)
             m.application[16 + r] = pairAt(words, 2 * r);
         break;
-    case 9:
+    case BlockComparators1To6:
         decodeComparators(words, 1, 6);
         break;
-    case 10:
+    case BlockComparators7To8:
         decodeComparators(words, 7, 2);
         break;
-    case 12:
+    case BlockSerialPorts:
         for (int g = 0; g < 3; ++g) {
             for (int k = 0; k < 6; ++k)
                 m.dataTrans[7 * g + k] = words[20 * g + k];
         }
         m.dataTrans[13] = words[26];
         break;
-    case 13:
+    case BlockEthernet:
         for (int i = 0; i < 12; ++i)
             m.dataTrans[21 + i] = words[i];
         break;
-    case 14:
+    case BlockAnalogOutput:
         for (int i = 0; i < 6; ++i)
             m.analog[i] = words[i];
         break;
-    case 16:
+    case BlockVoltageCoefficient:
         m.gsrt_SysInf.voltageCoef = pairAt(words, 0);
         break;
-    case 17:
+    case BlockSystemInfo:
         m.gsrt_SysInf.u32_SoftVersion = highFirstAt(words, 0);
         m.gsrt_SysInf.compileDate = highFirstAt(words, 2);
         for (int i = 0; i < 25; ++i)
             m.gsrt_SysInf.serialNumber[i] = words[4 + i];
         break;
-    case 18:
+    case BlockMacAddresses:
         for (int i = 0; i < 6; ++i) {
             m.gsrt_SysInf.mac[i] = words[i];
             m.gsrt_SysInf.btMac[i] = words[12 + i];
         }
         break;
-    case 19:
+    case BlockRemoteSwitches:
         m.remoteSwitch[SwitchBasic] = words[0];
         m.remoteSwitch[SwitchCal] = words[2];
         m.remoteSwitch[SwitchApplication] = words[5];

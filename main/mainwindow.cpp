@@ -7,7 +7,6 @@
 #include "App/maininterface.h"
 #include "App/testmaintain.h"
 #include "App/weightcal.h"
-#include "Excel/exeltowrite.h"
 #include "Excel/spreadsheet.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/displayweightthread.h"
@@ -15,6 +14,8 @@
 #include "Modbus/modbussetting.h"
 #include "Modbus/registeraccess.h"
 #include "Modbus/presentation.h"
+#include "Modbus/refreshcycle.h"
+#include "Modbus/registerblocks.h"
 #include "main/errormessages.h"
 #include "main/frameedges.h"
 
@@ -23,15 +24,12 @@
 #include <QFile>
 
 #include <cstring>
-#include <initializer_list>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
-#include <QModbusClient>
 #include <QPixmap>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
@@ -50,9 +48,6 @@ constexpr int GraceAfterErrorMs = 2000;
 
 const char *const NavSelectedStyle = "background-color:#00aaff;";
 const char *const NavNormalStyle = "QPushButton:hover{background-color:#00aaff;}";
-
-// Failed header polls in a row before the status bar reports an error.
-constexpr int FailuresShown = 3;
 
 // "Communication-Normal" in a green that reads on the status bar of each theme
 // (plain green on the dark grey is below 2.5:1).
@@ -124,8 +119,18 @@ MainWindow::MainWindow(QWidget *parent)
     m_navButtons[PageTestMaintain] = ui->ButtonTestMaintain;
 
     m_worker = new DisplayWeightThread(this);
+    m_refresh = new RefreshCycle([this](int block) { return m_connectionPage->readBlock(block); }, this);
+    connect(m_refresh, &RefreshCycle::headerRead, this, [this] { showLiveValues(false); });
+    connect(m_refresh, &RefreshCycle::pageRead, this, &MainWindow::refreshPage);
+    connect(m_refresh, &RefreshCycle::communicationChanged, this, [this](bool normal) {
+        if (normal)
+            showConnectState(tr("Communication-Normal"), connectNormalStyle());
+        else
+            showConnectState(tr("Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
+    });
 
     m_disconnectTimer = new QTimer(this);
+    m_disconnectTimer->setObjectName(QStringLiteral("disconnectTimer"));
     m_disconnectTimer->setSingleShot(true);
     connect(m_disconnectTimer, &QTimer::timeout, this, &MainWindow::disconnectModbus);
 
@@ -395,12 +400,12 @@ void MainWindow::onLinkUp()
     ui->widget_down->show();
     InitLinkParam();
     // A new link starts with a clean communication state.
-    m_failureCount = 0;
+    m_refresh->resetFailures();
     g_commError = false;
     ui->label_ConnectState->clear();
 
-    pollBlock(4);
-    pollBlockGroup(15);
+    m_refresh->pollBlock(BlockWeightCal);
+    m_refresh->pollBlockGroup(GroupSystemInfo);
     showLiveValues(true);
     showPage(PageMainInterface);
     m_worker->start(QThread::InheritPriority);
@@ -409,42 +414,7 @@ void MainWindow::onLinkUp()
 
 void MainWindow::onTick()
 {
-    // Ticks are requested only after the previous one ended, but a wait inside
-    // a slot run during a tick must still never start a second one.
-    if (m_inTick)
-        return;
-    QScopedValueRollback<bool> inTick(m_inTick, true);
-
-    // A workbook transfer has the link to itself: g_tickPending stays raised
-    // and the transfer lowers it at its end.
-    if (ExelToWrite::isRunning())
-        return;
-
-    // Ticking stops here until the next link-up: g_tickPending stays set.
-    if (g_linkClosing)
-        return;
-    if (isLinkDown())
-        g_tickPending = false;
-
-    if (pollHeaderBlocks() != ResultOk) {
-        ++m_failureCount;
-        if (m_failureCount >= FailuresShown)
-            showConnectState(tr("Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
-        g_commError = true;
-    } else {
-        showLiveValues(false);
-        pollCurrentPage();
-        // After a run of failures the first good tick only resets the count,
-        // so one lucky answer does not hide a flaky line.
-        if (m_failureCount == 0)
-            showConnectState(tr("Communication-Normal"), connectNormalStyle());
-        m_failureCount = 0;
-        g_commError = false;
-    }
-    // The link may have been torn down during the waits above; then the
-    // ticks stay stopped until the next link-up.
-    if (g_pageIndex != PageConnection && !ExelToWrite::isRunning())
-        g_tickPending = false;
+    m_refresh->tick();
 }
 
 void MainWindow::showConnectState(const QString &text, const QString &style)
@@ -457,109 +427,30 @@ void MainWindow::showConnectState(const QString &text, const QString &style)
         ui->label_ConnectState->setStyleSheet(style);
 }
 
-bool MainWindow::isLinkDown()
+void MainWindow::refreshPage(int page)
 {
-    QModbusClient *client = modbusClient();
-    if (client && client->state() == QModbusDevice::ConnectedState)
-        return false;
-    // A dropped TCP link is retried on every tick; connecting runs in the
-    // background, so the window never waits for it.
-    if (client && g_connType == 1 && client->state() == QModbusDevice::UnconnectedState) {
-        client->disconnectDevice();
-        client->connectDevice();
-    }
-    return true;
-}
-
-ResultCode MainWindow::pollHeaderBlocks()
-{
-    if (g_linkClosing)
-        return ResultOk;
-    for (int block : {0, 1, 2, 19, 3}) {
-        const ResultCode result = m_connectionPage->readBlock(block);
-        if (result != ResultOk)
-            return result;
-    }
-    return ResultOk;
-}
-
-void MainWindow::pollCurrentPage()
-{
-    switch (g_pageIndex) {
+    switch (page) {
     case PageMainInterface:
         m_mainInterface->updateDraw();
         break;
     case PageBasicConfig:
-        pollBlock(5);
-        pollBlock(4);
-        break;
-    case PageWeightCal:
-        pollBlock(4);
-        break;
-    case PageApplication:
-        if (g_appTabCode == 6)
-            pollBlock(6);
-        else if (g_appTabCode == 7)
-            pollBlock(7);
-        else if (g_appTabCode == 8)
-            pollBlockGroup(8);
-        break;
-    case PageDataTrans:
-        pollBlockGroup(11);
-        break;
-    case PageTestMaintain:
-        pollBlockGroup(15);
-        break;
-    default:
-        break;
-    }
-}
-
-ResultCode MainWindow::pollBlock(int block)
-{
-    const ResultCode result = m_connectionPage->readBlock(block);
-    switch (block) {
-    case 5:
         m_basicConfig->refreshFromMirror(false);
         break;
-    case 4:
+    case PageWeightCal:
         m_weightCal->refreshFromMirror(false);
         break;
-    case 6:
-    case 7:
+    case PageApplication:
         m_application->refreshFromMirror(false);
+        break;
+    case PageDataTrans:
+        m_dataTrans->refreshFromMirror(false);
+        break;
+    case PageTestMaintain:
+        m_testMaintain->refreshFromMirror(false);
         break;
     default:
         break;
     }
-    return result;
-}
-
-ResultCode MainWindow::pollBlockGroup(int group)
-{
-    struct Group
-    {
-        int number;
-        std::initializer_list<int> blocks;
-    };
-    static const Group groups[] = {{8, {9, 10}}, {11, {12, 13, 14}}, {15, {17, 18, 16}}};
-    for (const Group &g : groups) {
-        if (g.number != group)
-            continue;
-        for (int block : g.blocks) {
-            const ResultCode result = m_connectionPage->readBlock(block);
-            if (result != ResultOk)
-                return result;
-        }
-        if (group == 8)
-            m_application->refreshFromMirror(false);
-        else if (group == 11)
-            m_dataTrans->refreshFromMirror(false);
-        else
-            m_testMaintain->refreshFromMirror(false);
-        return ResultOk;
-    }
-    return ResultDeviceError;
 }
 
 void MainWindow::showStatusBits(quint32 status, bool force)

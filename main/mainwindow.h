@@ -1,7 +1,6 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
-#include "Modbus/registeraccess.h"
 #include "Modbus/settings.h"
 
 #include <QMainWindow>
@@ -22,6 +21,7 @@ class WeightCal;
 class DataTrans;
 class TestMaintain;
 class DisplayWeightThread;
+class RefreshCycle;
 
 // Width the pages lay out for when the window is not maximised; follows the
 // operator's resizing and survives maximise/restore.
@@ -47,19 +47,8 @@ public:
     // Makes page 0..5 current (7: the connection page).
     void showPage(int index);
 
-    ModbusSetting *connectionPage() const { return m_connectionPage; }
-    TestMaintain *testMaintainPage() const { return m_testMaintain; }
+    // Page 0..5, or 7 the connection page.
     QWidget *page(int index) const;
-    QTimer *disconnectTimer() const { return m_disconnectTimer; }
-    int normalWidth() const { return g_normalWidth; }
-    DisplayWeightThread *worker() const { return m_worker; }
-    int failureCount() const { return m_failureCount; }
-
-    // Refresh cycle: the header blocks, then the blocks of the current page.
-    ResultCode pollHeaderBlocks();
-    ResultCode pollBlock(int block);
-    ResultCode pollBlockGroup(int group);
-    bool isLinkDown();
 
     // Redraws the weight header from the device mirror.
     void showLiveValues(bool force);
@@ -110,7 +99,7 @@ private:
     void resizeFromEdge(const QPoint &globalPos);
     void updateFrameMargin();
     void shutdown();
-    void pollCurrentPage();
+    void refreshPage(int page);
     void showConnectState(const QString &text, const QString &style);
     void showStatusBits(quint32 status, bool force);
 
@@ -145,8 +134,7 @@ private:
 
     QTimer *m_disconnectTimer = nullptr;
     DisplayWeightThread *m_worker = nullptr;
-    int m_failureCount = 0;
-    bool m_inTick = false;
+    RefreshCycle *m_refresh = nullptr;
 };
 
 #endif // MAINWINDOW_H

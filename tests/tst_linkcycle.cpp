@@ -7,6 +7,7 @@
 
 #include "editordriver.h"
 #include "simprocess.h"
+#include "windowparts.h"
 
 #include <QChartView>
 #include <QComboBox>
@@ -22,9 +23,9 @@
 
 #include <memory>
 
-// The main window against the simulator over loopback TCP: link-up, the
-// refresh cycle, the communication state and the teardown with requests
-// still outstanding.
+// The main window against the simulator over loopback TCP and a serial
+// line: link-up, dropped links and the teardown with requests still
+// outstanding.
 class tst_LinkCycle : public QObject
 {
     Q_OBJECT
@@ -35,11 +36,6 @@ private slots:
     void cleanup();
 
     void linkUpShowsSimulatorWeight();
-    void communicationState();
-    void pagePollSchedule_data();
-    void pagePollSchedule();
-    void comparatorGroupStopsAtFailure();
-    void headerPollFailureSkipsPage();
     void droppedTcpLinkIsRetried();
     void teardownWithOutstandingRequests();
     void closeWhileTickWaits();
@@ -49,7 +45,7 @@ private:
     bool connectWindow() { return EditorDriver::connectWindow(m_window, m_sim); }
     QLabel *label(const char *name) const { return m_window->findChild<QLabel *>(QLatin1String(name)); }
     // Runs ticks by hand: the worker thread is stopped so that nothing else polls.
-    void manualTicks() { m_window->worker()->stop(); }
+    void manualTicks() { workerOf(m_window)->stop(); }
 
     QTemporaryDir m_dir;
     SimProcess m_sim;
@@ -84,7 +80,7 @@ void tst_LinkCycle::linkUpShowsSimulatorWeight()
     QVERIFY(m_sim.command(QStringLiteral("load 12.34")));
     QVERIFY(connectWindow());
     QVERIFY(m_window->findChild<QWidget *>(QStringLiteral("WeightDisplay"))->isVisible());
-    QVERIFY(m_window->worker()->isRunning());
+    QVERIFY(workerOf(m_window)->isRunning());
     // Link-up read the calibration block: the simulator works with two decimals.
     QCOMPARE(g_mirror.live.decimalPoint, 2u);
 
@@ -99,122 +95,6 @@ void tst_LinkCycle::linkUpShowsSimulatorWeight()
     const int before = series->count();
     QTRY_VERIFY_WITH_TIMEOUT(series->count() >= before + 2, 5000);
     QVERIFY(qAbs(series->points().last().y() - 12.34) < 0.05);
-}
-
-void tst_LinkCycle::communicationState()
-{
-    QVERIFY(connectWindow());
-    manualTicks();
-    m_window->onTick();
-    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Normal"));
-
-    QVERIFY(m_sim.command(QStringLiteral("fail 1 4")));
-    const QStringList expected = {QStringLiteral("Communication-Normal"), QStringLiteral("Communication-Normal"),
-                                  QStringLiteral("Communication-Error")};
-    for (int tick = 0; tick < 3; ++tick) {
-        m_window->onTick();
-        QVERIFY(g_commError);
-        QCOMPARE(m_window->failureCount(), tick + 1);
-        QCOMPARE(label("label_ConnectState")->text(), expected.at(tick));
-    }
-    QVERIFY(label("label_ConnectState")->styleSheet().contains(QLatin1String("red")));
-
-    QVERIFY(m_sim.command(QStringLiteral("fail off")));
-    m_window->onTick(); // the count is reset, the error still shows
-    QVERIFY(!g_commError);
-    QCOMPARE(m_window->failureCount(), 0);
-    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Error"));
-    m_window->onTick();
-    QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Normal"));
-    QVERIFY(label("label_ConnectState")->styleSheet().contains(QLatin1String("green")));
-}
-
-void tst_LinkCycle::pagePollSchedule_data()
-{
-    QTest::addColumn<int>("page");
-    QTest::addColumn<int>("tabCode");
-    QTest::addColumn<bool>("basic");
-    QTest::addColumn<bool>("calibration");
-    QTest::addColumn<bool>("outputs");
-    QTest::addColumn<bool>("network");
-    QTest::addColumn<bool>("system");
-
-    QTest::newRow("main interface") << 0 << 6 << false << false << false << false << false;
-    QTest::newRow("basic config") << 1 << 6 << true << true << false << false << false;
-    QTest::newRow("weight & cal") << 2 << 6 << false << true << false << false << false;
-    QTest::newRow("application inputs") << 3 << 6 << false << false << false << false << false;
-    QTest::newRow("application outputs") << 3 << 7 << false << false << true << false << false;
-    QTest::newRow("application other tab") << 3 << 9 << false << false << false << false << false;
-    QTest::newRow("data-trans") << 4 << 6 << false << false << false << true << false;
-    QTest::newRow("test maintain") << 5 << 6 << false << false << false << false << true;
-}
-
-void tst_LinkCycle::pagePollSchedule()
-{
-    QFETCH(int, page);
-    QFETCH(int, tabCode);
-    QFETCH(bool, basic);
-    QFETCH(bool, calibration);
-    QFETCH(bool, outputs);
-    QFETCH(bool, network);
-    QFETCH(bool, system);
-
-    QVERIFY(connectWindow());
-    manualTicks();
-    m_window->showPage(page);
-    g_appTabCode = tabCode;
-
-    // Marker values in one register of each page's blocks; a tick reads only
-    // the blocks of the page shown.
-    for (const char *command : {"set 101 77", "set 227 4242", "set 367 3", "set 8111 1502", "set 9157 12345"})
-        QVERIFY2(m_sim.command(QLatin1String(command)), qPrintable(m_sim.lastAnswer()));
-    g_mirror.srtBasicCfgTemp[1] = 0;
-    g_mirror.weightCal[11] = 0;
-    g_mirror.application[33] = 0;
-    g_mirror.dataTrans[32] = 0;
-    g_mirror.gsrt_SysInf.voltageCoef = 0;
-    m_window->onTick();
-
-    QCOMPARE(g_mirror.srtBasicCfgTemp[1] == 77u, basic);
-    QCOMPARE(g_mirror.weightCal[11] == 4242u, calibration);
-    QCOMPARE(g_mirror.application[33] == 3u, outputs);
-    QCOMPARE(g_mirror.dataTrans[32] == 1502u, network);
-    QCOMPARE(g_mirror.gsrt_SysInf.voltageCoef == 12345u, system);
-}
-
-void tst_LinkCycle::comparatorGroupStopsAtFailure()
-{
-    QVERIFY(connectWindow());
-    manualTicks();
-    m_window->showPage(PageApplication);
-    g_appTabCode = 8;
-    QVERIFY(m_sim.command(QStringLiteral("set 621 9")));   // COMP7 item 0, block 10
-    QVERIFY(m_sim.command(QStringLiteral("fail 510 2")));  // inside block 9
-    m_window->onTick();
-    QCOMPARE(g_mirror.comparator[1 + 8 * 6], 0u);
-    QCOMPARE(m_window->failureCount(), 0); // the header poll itself succeeded
-
-    QVERIFY(m_sim.command(QStringLiteral("fail off")));
-    m_window->onTick();
-    QCOMPARE(g_mirror.comparator[1 + 8 * 6], 9u);
-}
-
-void tst_LinkCycle::headerPollFailureSkipsPage()
-{
-    QVERIFY(connectWindow());
-    manualTicks();
-    m_window->showPage(PageWeightCal);
-    QVERIFY(m_sim.command(QStringLiteral("set 227 99")));
-    QVERIFY(m_sim.command(QStringLiteral("set 5 1"))); // an error bit
-    QVERIFY(m_sim.command(QStringLiteral("fail 30 4"))); // block 1 fails after block 0 was read
-    const QString weightBefore = label("labelweight_1")->text();
-    QVERIFY(m_sim.command(QStringLiteral("load 5")));
-    QTest::qWait(300);
-    m_window->onTick();
-    QVERIFY(g_commError);
-    QVERIFY(g_mirror.weightCal[11] != 99u);           // page not polled
-    QCOMPARE(g_mirror.live.errorBits, 0u);             // block 2 not read
-    QCOMPARE(label("labelweight_1")->text(), weightBefore); // header not redrawn
 }
 
 void tst_LinkCycle::droppedTcpLinkIsRetried()
@@ -294,7 +174,7 @@ void tst_LinkCycle::deadSerialLine()
                        QStringLiteral("--parity"), QStringLiteral("none")});
     QVERIFY2(rtuSim.start(), qPrintable(rtuSim.errorString()));
 
-    ModbusSetting *page = m_window->connectionPage();
+    ModbusSetting *page = connectionPageOf(m_window);
     page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(0);
     page->findChild<QComboBox *>(QStringLiteral("serialnumcomboBox"))->setEditText(pair->first());
     page->findChild<QComboBox *>(QStringLiteral("baudCombo"))->setCurrentIndex(3);
@@ -311,6 +191,7 @@ void tst_LinkCycle::deadSerialLine()
     for (int tick = 0; tick < 3; ++tick)
         m_window->onTick();
     QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Error"));
+    QVERIFY(label("label_ConnectState")->styleSheet().contains(QLatin1String("red")));
     QVERIFY(g_commError);
     // The failed port is closed rather than left raising errors.
     QCOMPARE(modbusClient()->state(), QModbusDevice::UnconnectedState);

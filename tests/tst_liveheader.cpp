@@ -88,9 +88,7 @@ void tst_LiveHeader::weightText_data()
     QTest::addColumn<quint32>("unit");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("123.45 kg") << 12345 << 2u << 1u << "123.45 kg";
     QTest::newRow("negative t") << -5 << 3u << 0u << "-0.005 t";
-    QTest::newRow("no decimals lb") << 42 << 0u << 3u << "42 lb";
     QTest::newRow("unit 6 no text") << 12345 << 2u << 6u << "123.45 ";
     QTest::newRow("four decimals N") << 1 << 4u << 5u << "0.0001 N";
 }
@@ -129,7 +127,6 @@ void tst_LiveHeader::overloadMessages_data()
     QTest::addColumn<QString>("shown");
 
     QTest::newRow("over full scale") << 0u << bit(4) << "Over Full Scale";
-    QTest::newRow("4 cleared while 5 set") << bit(4) << bit(5) << "Weight Under Limit";
     QTest::newRow("4 cleared, 5 stays") << (bit(4) | bit(5)) << bit(5) << "Weight Under Limit";
     QTest::newRow("lowest of 4 and 6") << 0u << (bit(6) | bit(4)) << "Over Full Scale";
     QTest::newRow("loadcell over") << 0u << bit(6) << "Loadcell Over";
@@ -221,12 +218,8 @@ void tst_LiveHeader::errorLines_data()
     QTest::addColumn<int>("fontSize");
 
     QTest::newRow("none en") << 0u << false << "None" << 25;
-    QTest::newRow("none zh") << 0u << true << "无" << 25;
     QTest::newRow("lowest of 3 and 8") << (bit(3) | bit(8)) << false << "mV UnSTAB" << 0;
     QTest::newRow("lowest of 3 and 7") << (bit(3) | bit(7)) << false << "mV UnSTAB" << 0;
-    QTest::newRow("trailing blank kept") << bit(24) << false << "Non Stable " << 0;
-    QTest::newRow("device spelling") << bit(22) << false << "Remot Zero Ban" << 0;
-    QTest::newRow("short zh") << bit(3) << true << "重量标定不稳定" << 25;
     QTest::newRow("long zh") << bit(29) << true << "远程操作皮重时未开启远程皮重操作允许开关" << 20;
     QTest::newRow("14 chars zh") << bit(22) << true << "远程清零时未开启远程清零开关" << 25;
     QTest::newRow("empty entry") << bit(31) << false << "" << 0;

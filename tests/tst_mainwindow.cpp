@@ -9,17 +9,15 @@
 #include "main/mainwindow.h"
 
 #include "testsupport.h"
+#include "windowparts.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QScopedPointer>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -32,18 +30,27 @@ namespace {
 const char *const NavButtons[6] = {"ButtonMainInterface", "ButtonBasicConfig", "ButtonWeightCal",
                                    "ButtonApplication",   "ButtonDataTrans",   "ButtonTestMaintain"};
 
-const QString SelectedStyle = QStringLiteral("background-color:#00aaff;");
-const QString NormalStyle = QStringLiteral("QPushButton:hover{background-color:#00aaff;}");
-
-void sendMouse(QWidget *target, QEvent::Type type, const QPoint &local, Qt::MouseButton button,
-               Qt::MouseButtons buttons)
+void sendMouse(QWidget *target, QEvent::Type type, const QPoint &local, Qt::MouseButtons buttons)
 {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, local, target->mapToGlobal(local), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
+// A press at a point, a move by delta (given globally: the window may move
+// under the mouse) and the release there.
+void dragBy(QWidget *window, const QPoint &press, const QPoint &delta)
+{
+    sendMouse(window, QEvent::MouseButtonPress, press, Qt::LeftButton);
+    const QPoint global = window->mapToGlobal(press) + delta;
+    sendMouse(window, QEvent::MouseMove, window->mapFromGlobal(global), Qt::LeftButton);
+    sendMouse(window, QEvent::MouseButtonRelease, window->mapFromGlobal(global), Qt::NoButton);
+}
+
 } // namespace
 
+// One window for the suite; every case starts from the connection page with
+// the window at its normal size and place.
 class tst_MainWindow : public QObject
 {
     Q_OBJECT
@@ -51,28 +58,21 @@ class tst_MainWindow : public QObject
 private slots:
     void initTestCase();
     void init();
-    void cleanup();
+    void cleanupTestCase();
 
-    void formsConnectEverySlot_data();
     void formsConnectEverySlot();
-    void startsOnConnectionPage();
-    void linkUpShowsChromeAndPageZero();
+    void navigation();
     void disconnectGrace_data();
     void disconnectGrace();
-    void navigation_data();
-    void navigation();
-    void leavingTestMaintainLocksIt_data();
-    void leavingTestMaintainLocksIt();
-    void hoverCursor_data();
-    void hoverCursor();
     void pressAndMove_data();
     void pressAndMove();
     void doubleClickTitle_data();
     void doubleClickTitle();
-    void maximiseAndRestoreLayOutPages();
+    void maximisedWindowKeepsNormalWidth();
+    void groupsNeverOverlap_data();
+    void groupsNeverOverlap();
     void linkParameters_data();
     void linkParameters();
-    void rtuAfterTcpShowsSlaveIdAgain();
     void exitActionCloses();
 
 private:
@@ -81,7 +81,7 @@ private:
         return m_window->findChild<T *>(QLatin1String(name));
     }
     QWidget *currentPage() const { return child<QStackedWidget>("stackedWidget")->currentWidget(); }
-    void linkUp();
+    void linkUp() { emit connectionPageOf(m_window.data())->ConnectSuccessfulSignal(); }
     void setTcp(const QString &host, const QString &port);
     void setRtu(const QString &port, int baudIndex, int dataBitsIndex, int parityIndex);
 
@@ -97,113 +97,75 @@ void tst_MainWindow::initTestCase()
     TestSupport::installMessageCollector(TestSupport::PassAll);
     // The exit test closes the last window; that must not end the run.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    m_window.reset(new MainWindow);
+    // As the application shows it: without a frame, window and client positions agree.
+    m_window->setWindowFlags(m_window->windowFlags() | Qt::FramelessWindowHint);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
 }
 
 void tst_MainWindow::init()
 {
-    g_unmatchedSlots.clear();
+    if (g_pageIndex != PageConnection)
+        m_window->disconnectModbus();
     g_commError = false;
     setLinkClosing(false);
+    m_window->showNormal();
     g_normalWidth = 1150;
-
-    m_window.reset(new MainWindow);
-    QVERIFY2(g_unmatchedSlots.isEmpty(), qPrintable(g_unmatchedSlots.join(QLatin1Char('\n'))));
-    // As the application shows it: without a frame, window and client positions agree.
-    m_window->setWindowFlags(m_window->windowFlags() | Qt::FramelessWindowHint);
-    m_window->move(0, 0);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.data()));
+    m_window->setGeometry(0, 0, 1150, 800);
+    QTRY_COMPARE(m_window->geometry(), QRect(0, 0, 1150, 800));
     g_traces.clear();
 }
 
-void tst_MainWindow::cleanup()
+void tst_MainWindow::cleanupTestCase()
 {
     m_window.reset();
-    g_commError = false;
     setLinkClosing(false);
 }
 
-void tst_MainWindow::linkUp()
-{
-    emit m_window->connectionPage()->ConnectSuccessfulSignal();
-}
-
-void tst_MainWindow::formsConnectEverySlot_data()
-{
-    QTest::addColumn<QString>("form");
-    QTest::newRow("MainWindow") << QStringLiteral("MainWindow");
-    QTest::newRow("MainInterface") << QStringLiteral("MainInterface");
-    QTest::newRow("BasicConfig") << QStringLiteral("BasicConfig");
-    QTest::newRow("WeightCal") << QStringLiteral("WeightCal");
-    QTest::newRow("Application") << QStringLiteral("Application");
-    QTest::newRow("DataTrans") << QStringLiteral("DataTrans");
-    QTest::newRow("TestMaintain") << QStringLiteral("TestMaintain");
-}
-
+// setupUi binds on_<object>_<signal> slots by name and only warns when an
+// object was renamed: a button would then do nothing.
 void tst_MainWindow::formsConnectEverySlot()
 {
-    QFETCH(QString, form);
     g_unmatchedSlots.clear();
-
-    QScopedPointer<QWidget> widget;
-    if (form == QLatin1String("MainWindow"))
-        widget.reset(new MainWindow);
-    else if (form == QLatin1String("MainInterface"))
-        widget.reset(new MainInterface);
-    else if (form == QLatin1String("BasicConfig"))
-        widget.reset(new BasicConfig);
-    else if (form == QLatin1String("WeightCal"))
-        widget.reset(new WeightCal);
-    else if (form == QLatin1String("Application"))
-        widget.reset(new Application);
-    else if (form == QLatin1String("DataTrans"))
-        widget.reset(new DataTrans);
-    else if (form == QLatin1String("TestMaintain"))
-        widget.reset(new TestMaintain);
-    QVERIFY(widget);
-    QCOMPARE(widget->objectName(), form);
+    delete new MainWindow;
+    delete new MainInterface;
+    delete new BasicConfig;
+    delete new WeightCal;
+    delete new Application;
+    delete new DataTrans;
+    delete new TestMaintain;
     QVERIFY2(g_unmatchedSlots.isEmpty(), qPrintable(g_unmatchedSlots.join(QLatin1Char('\n'))));
-
-    // Every page has the remote-editing banner, hidden until the device asks for it.
-    if (form != QLatin1String("MainWindow")) {
-        auto *banner = widget->findChild<QWidget *>(QStringLiteral("widget_top"));
-        QVERIFY(banner);
-        QVERIFY(banner->findChild<QLabel *>(QStringLiteral("label_RemoteTip")));
-        QVERIFY(banner->isHidden());
-    }
 }
 
-void tst_MainWindow::startsOnConnectionPage()
+void tst_MainWindow::navigation()
 {
-    QCOMPARE(g_pageIndex, int(PageConnection));
-    QCOMPARE(currentPage(), static_cast<QWidget *>(m_window->connectionPage()));
+    QCOMPARE(currentPage(), static_cast<QWidget *>(connectionPageOf(m_window.data())));
     QVERIFY(child<QWidget>("WeightDisplay")->isHidden());
-    QVERIFY(child<QWidget>("widget")->isHidden());
     QVERIFY(child<QWidget>("widget_down")->isHidden());
-    QVERIFY(!g_linkClosing);
-    QVERIFY(!m_window->disconnectTimer()->isActive());
-    QVERIFY(m_window->disconnectTimer()->isSingleShot());
-    QCOMPARE(m_window->size(), QSize(1150, 800));
-    QCOMPARE(m_window->minimumSize(), QSize(1150, 800));
-    QCOMPARE(m_window->normalWidth(), 1150);
 
-    // Connection page first, then the six pages by their numbers.
-    auto *stack = child<QStackedWidget>("stackedWidget");
-    QCOMPARE(stack->count(), 7);
-    QCOMPARE(stack->widget(0), static_cast<QWidget *>(m_window->connectionPage()));
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(stack->widget(i + 1), m_window->page(i));
-}
-
-void tst_MainWindow::linkUpShowsChromeAndPageZero()
-{
     linkUp();
     QCOMPARE(g_pageIndex, int(PageMainInterface));
     QCOMPARE(currentPage(), m_window->page(PageMainInterface));
     QVERIFY(!child<QWidget>("WeightDisplay")->isHidden());
     QVERIFY(!child<QWidget>("widget")->isHidden());
     QVERIFY(!child<QWidget>("widget_down")->isHidden());
-    QVERIFY(!child<QLabel>("label_protol")->text().isEmpty());
+
+    const QStringList entered = {"Into Main Interface-------------", "IN BasicParam---------",
+                                 "Into cal translate", "Into Application-------------",
+                                 "Into Data Tran-------------", "Into Test_Maintain------"};
+    for (int index : {1, 2, 3, 4, 5, 0}) {
+        g_traces.clear();
+        QTest::mouseClick(child<QPushButton>(NavButtons[index]), Qt::LeftButton);
+        QCOMPARE(g_pageIndex, index);
+        QCOMPARE(currentPage(), m_window->page(index));
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(child<QPushButton>(NavButtons[i])->styleSheet().startsWith(QLatin1String("background")),
+                     i == index);
+        // Entered once: a slot connected twice would enter the page twice.
+        QCOMPARE(g_traces.count(entered.at(index)), 1);
+    }
 }
 
 void tst_MainWindow::disconnectGrace_data()
@@ -223,128 +185,29 @@ void tst_MainWindow::disconnectGrace()
     linkUp();
     g_commError = commError;
     QSignalSpy teardowns(m_window.data(), &MainWindow::linkDown);
+    auto *timer = child<QTimer>("disconnectTimer");
     auto *button = child<QPushButton>("ButtonDisconnect");
-    QTimer *timer = m_window->disconnectTimer();
 
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(g_linkClosing);
-    QVERIFY(timer->isActive());
-    QCOMPARE(timer->interval(), graceMs);
+    // A second click within the grace period restarts the same timer.
+    for (int click = 0; click < 2; ++click) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(g_linkClosing);
+        QVERIFY(timer->isActive() && timer->isSingleShot());
+        QCOMPARE(timer->interval(), graceMs);
+        QCOMPARE(teardowns.count(), 0);
+        QCOMPARE(g_pageIndex, int(PageMainInterface));
+    }
 
-    // Still within the grace period: nothing is torn down yet.
-    QCoreApplication::processEvents();
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(g_linkClosing);
-    QVERIFY(timer->isActive());
-    QCOMPARE(timer->interval(), graceMs);
-    QCOMPARE(teardowns.count(), 0);
-    QCOMPARE(g_pageIndex, int(PageMainInterface));
-    QVERIFY(!child<QWidget>("widget_down")->isHidden());
-
-    QTRY_COMPARE_WITH_TIMEOUT(teardowns.count(), 1, graceMs + 10000);
+    timer->start(0); // the grace period is over
+    QTRY_COMPARE(teardowns.count(), 1);
     QVERIFY(!g_linkClosing);
+    QVERIFY(!timer->isActive());
     QCOMPARE(g_pageIndex, int(PageConnection));
-    QCOMPARE(currentPage(), static_cast<QWidget *>(m_window->connectionPage()));
+    QCOMPARE(currentPage(), static_cast<QWidget *>(connectionPageOf(m_window.data())));
     QVERIFY(child<QWidget>("WeightDisplay")->isHidden());
     QVERIFY(child<QWidget>("widget")->isHidden());
     QVERIFY(child<QWidget>("widget_down")->isHidden());
-
-    // A second teardown from the first click would come within one more grace period.
-    QTest::qWait(graceMs + 200);
-    QCOMPARE(teardowns.count(), 1);
-    QVERIFY(!timer->isActive());
-}
-
-void tst_MainWindow::navigation_data()
-{
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("pageClass");
-    QTest::addColumn<QString>("trace");
-
-    QTest::newRow("main interface") << 0 << "MainInterface" << "Into Main Interface-------------";
-    QTest::newRow("basic config") << 1 << "BasicConfig" << "IN BasicParam---------";
-    QTest::newRow("weight & cal") << 2 << "WeightCal" << "Into cal translate";
-    QTest::newRow("application") << 3 << "Application" << "Into Application-------------";
-    QTest::newRow("data-trans") << 4 << "DataTrans" << "Into Data Tran-------------";
-    QTest::newRow("test maintain") << 5 << "TestMaintain" << "Into Test_Maintain------";
-}
-
-void tst_MainWindow::navigation()
-{
-    QFETCH(int, index);
-    QFETCH(QString, pageClass);
-    QFETCH(QString, trace);
-
-    linkUp();
-    // Start from another page so that the click has to change something.
-    m_window->showPage(index == 0 ? 1 : 0);
-    g_traces.clear();
-
-    QTest::mouseClick(child<QPushButton>(NavButtons[index]), Qt::LeftButton);
-
-    QCOMPARE(g_pageIndex, index);
-    QCOMPARE(QString::fromLatin1(currentPage()->metaObject()->className()), pageClass);
-    int selected = 0;
-    for (int i = 0; i < 6; ++i) {
-        const QString style = child<QPushButton>(NavButtons[i])->styleSheet();
-        if (i == index) {
-            QCOMPARE(style, SelectedStyle);
-            ++selected;
-        } else {
-            QCOMPARE(style, NormalStyle);
-        }
-    }
-    QCOMPARE(selected, 1);
-    // Entered exactly once: a slot connected twice would enter the page twice.
-    QCOMPARE(g_traces.count(trace), 1);
-}
-
-void tst_MainWindow::leavingTestMaintainLocksIt_data()
-{
-    QTest::addColumn<int>("next");
-    QTest::addColumn<bool>("stillUnlocked");
-
-    QTest::newRow("to basic config") << 1 << false;
-    QTest::newRow("to connection page") << 7 << false;
-    QTest::newRow("test maintain again") << 5 << true;
-}
-
-void tst_MainWindow::leavingTestMaintainLocksIt()
-{
-    QFETCH(int, next);
-    QFETCH(bool, stillUnlocked);
-
-    linkUp();
-    m_window->showPage(PageTestMaintain);
-    TestMaintain *page = m_window->testMaintainPage();
-    page->setPasswordOk(true);
-
-    m_window->showPage(next);
-    QCOMPARE(g_pageIndex, next);
-    QCOMPARE(page->passwordOk(), stillUnlocked);
-}
-
-void tst_MainWindow::hoverCursor_data()
-{
-    QTest::addColumn<QPoint>("point");
-    QTest::addColumn<int>("shape");
-
-    QTest::newRow("right edge") << QPoint(1146, 400) << int(Qt::SizeHorCursor);
-    QTest::newRow("top edge") << QPoint(500, 2) << int(Qt::SizeVerCursor);
-    QTest::newRow("bottom-right") << QPoint(1148, 798) << int(Qt::SizeFDiagCursor);
-    QTest::newRow("title, off the edges") << QPoint(300, 20) << int(Qt::ArrowCursor);
-}
-
-void tst_MainWindow::hoverCursor()
-{
-    QFETCH(QPoint, point);
-    QFETCH(int, shape);
-
-    // Start from a shape that no row expects, so every row has to set it.
-    m_window->setCursor(Qt::WaitCursor);
-    sendMouse(m_window.data(), QEvent::MouseMove, point, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(int(m_window->cursor().shape()), shape);
-    QCOMPARE(m_window->geometry(), QRect(QPoint(0, 0), QSize(1150, 800)));
 }
 
 void tst_MainWindow::pressAndMove_data()
@@ -353,14 +216,20 @@ void tst_MainWindow::pressAndMove_data()
     QTest::addColumn<QPoint>("delta");
     QTest::addColumn<QPoint>("moved");
     QTest::addColumn<QSize>("grown");
+    QTest::addColumn<int>("cursor"); // shape when hovering at the press point
 
-    QTest::newRow("y 50 off the edges") << QPoint(300, 50) << QPoint(40, 30) << QPoint(0, 0) << QSize(0, 0);
-    QTest::newRow("title drags") << QPoint(300, 20) << QPoint(-20, 15) << QPoint(-20, 15) << QSize(0, 0);
-    QTest::newRow("right edge resizes") << QPoint(1146, 400) << QPoint(50, 20) << QPoint(0, 0) << QSize(50, 0);
-    QTest::newRow("left edge resizes") << QPoint(3, 400) << QPoint(-30, 10) << QPoint(-30, 0) << QSize(30, 0);
-    QTest::newRow("top-left corner") << QPoint(1, 1) << QPoint(-10, -20) << QPoint(-10, -20) << QSize(10, 20);
+    QTest::newRow("y 50 off the edges")
+        << QPoint(300, 50) << QPoint(40, 30) << QPoint(0, 0) << QSize(0, 0) << int(Qt::ArrowCursor);
+    QTest::newRow("title drags")
+        << QPoint(300, 20) << QPoint(-20, 15) << QPoint(-20, 15) << QSize(0, 0) << int(Qt::ArrowCursor);
+    QTest::newRow("right edge resizes")
+        << QPoint(1146, 400) << QPoint(50, 20) << QPoint(0, 0) << QSize(50, 0) << int(Qt::SizeHorCursor);
+    QTest::newRow("left edge resizes")
+        << QPoint(3, 400) << QPoint(-30, 10) << QPoint(-30, 0) << QSize(30, 0) << int(Qt::SizeHorCursor);
+    QTest::newRow("top-left corner")
+        << QPoint(1, 1) << QPoint(-10, -20) << QPoint(-10, -20) << QSize(10, 20) << int(Qt::SizeFDiagCursor);
     QTest::newRow("shrinking from the left stops at the minimum")
-        << QPoint(3, 400) << QPoint(80, 0) << QPoint(0, 0) << QSize(0, 0);
+        << QPoint(3, 400) << QPoint(80, 0) << QPoint(0, 0) << QSize(0, 0) << int(Qt::SizeHorCursor);
 }
 
 void tst_MainWindow::pressAndMove()
@@ -369,29 +238,25 @@ void tst_MainWindow::pressAndMove()
     QFETCH(QPoint, delta);
     QFETCH(QPoint, moved);
     QFETCH(QSize, grown);
+    QFETCH(int, cursor);
 
     m_window->move(100, 60);
     QTRY_COMPARE(m_window->pos(), QPoint(100, 60));
     const QRect before = m_window->geometry();
 
-    sendMouse(m_window.data(), QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
-    // The window may move under the mouse, so the move is given globally.
-    const QPoint global = m_window->mapToGlobal(press) + delta;
-    QMouseEvent move(QEvent::MouseMove, m_window->mapFromGlobal(global), global, Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_window.data(), &move);
-    sendMouse(m_window.data(), QEvent::MouseButtonRelease, m_window->mapFromGlobal(global), Qt::LeftButton,
-              Qt::NoButton);
+    // Start from a shape no row expects, so every row has to set it.
+    m_window->setCursor(Qt::WaitCursor);
+    sendMouse(m_window.data(), QEvent::MouseMove, press, Qt::NoButton);
+    QCOMPARE(int(m_window->cursor().shape()), cursor);
 
+    dragBy(m_window.data(), press, delta);
     QTRY_COMPARE(m_window->pos(), before.topLeft() + moved);
     QCOMPARE(m_window->size(), before.size() + grown);
-    QCOMPARE(m_window->normalWidth(), before.width() + grown.width());
+    QCOMPARE(g_normalWidth, before.width() + grown.width());
 
     // After the release, moving without a button changes nothing.
     const QRect after = m_window->geometry();
-    QMouseEvent hover(QEvent::MouseMove, QPoint(600, 20), m_window->mapToGlobal(QPoint(600, 20)),
-                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(m_window.data(), &hover);
+    sendMouse(m_window.data(), QEvent::MouseMove, QPoint(600, 20), Qt::NoButton);
     QCOMPARE(m_window->geometry(), after);
 }
 
@@ -412,72 +277,84 @@ void tst_MainWindow::doubleClickTitle()
     QFETCH(QPoint, point);
     QFETCH(bool, toggles);
 
-    if (QByteArray(QTest::currentDataTag()).contains("language")) {
-        auto *language = child<QPushButton>("Btn_ChangeLanguage");
-        point.rx() += language->mapTo(m_window.data(), QPoint(0, 0)).x();
-    }
-    g_traces.clear();
+    if (QByteArray(QTest::currentDataTag()).contains("language"))
+        point.rx() += child<QPushButton>("Btn_ChangeLanguage")->mapTo(m_window.data(), QPoint(0, 0)).x();
 
-    QVERIFY(!m_window->isMaximized());
-    sendMouse(m_window.data(), QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(m_window.data(), QEvent::MouseButtonDblClick, point, Qt::LeftButton);
     QCOMPARE(m_window->isMaximized(), toggles);
     QCOMPARE(g_traces.filter(QStringLiteral("BtnPos")).count(), 1);
-
     if (toggles) {
-        sendMouse(m_window.data(), QEvent::MouseButtonDblClick, point, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(m_window.data(), QEvent::MouseButtonDblClick, point, Qt::LeftButton);
         QVERIFY(!m_window->isMaximized());
     }
 }
 
-void tst_MainWindow::maximiseAndRestoreLayOutPages()
+void tst_MainWindow::maximisedWindowKeepsNormalWidth()
 {
-    auto *basic = qobject_cast<BasicConfig *>(m_window->page(PageBasicConfig));
-    auto *main = qobject_cast<MainInterface *>(m_window->page(PageMainInterface));
-    auto *cal = qobject_cast<WeightCal *>(m_window->page(PageWeightCal));
-    auto *app = qobject_cast<Application *>(m_window->page(PageApplication));
-    auto *trans = qobject_cast<DataTrans *>(m_window->page(PageDataTrans));
-    QVERIFY(basic && main && cal && app && trans);
-
-    // Grow the window from its right edge first, so the normal width is not the default.
-    sendMouse(m_window.data(), QEvent::MouseButtonPress, QPoint(1146, 400), Qt::LeftButton, Qt::LeftButton);
-    const QPoint global = m_window->mapToGlobal(QPoint(1146 + 70, 400));
-    QMouseEvent move(QEvent::MouseMove, m_window->mapFromGlobal(global), global, Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_window.data(), &move);
-    sendMouse(m_window.data(), QEvent::MouseButtonRelease, QPoint(1216, 400), Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(m_window->normalWidth(), 1220);
-    QCOMPARE(basic->layoutWidth(), 1220);
+    dragBy(m_window.data(), QPoint(1146, 400), QPoint(70, 0));
+    QCOMPARE(g_normalWidth, 1220);
 
     QTest::mouseClick(child<QPushButton>("Btn_Max"), Qt::LeftButton);
     QVERIFY(m_window->isMaximized());
-    const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
-    for (int width : {main->layoutWidth(), basic->layoutWidth(), cal->layoutWidth(), app->layoutWidth(),
-                      trans->layoutWidth()})
-        QCOMPARE(width, screenWidth);
-    QCOMPARE(m_window->normalWidth(), 1220);
+    QCOMPARE(g_normalWidth, 1220);
 
     // A press on an edge of the maximised window neither resizes nor moves it.
     const QRect maximised = m_window->geometry();
-    sendMouse(m_window.data(), QEvent::MouseButtonPress, QPoint(2, 400), Qt::LeftButton, Qt::LeftButton);
-    const QPoint away = m_window->mapToGlobal(QPoint(60, 400));
-    QMouseEvent drag(QEvent::MouseMove, m_window->mapFromGlobal(away), away, Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(m_window.data(), &drag);
-    sendMouse(m_window.data(), QEvent::MouseButtonRelease, QPoint(60, 400), Qt::LeftButton, Qt::NoButton);
+    dragBy(m_window.data(), QPoint(2, 400), QPoint(58, 0));
     QCOMPARE(m_window->geometry(), maximised);
 
-    // Restoring by double-click lays the pages out for the stored normal width.
-    sendMouse(m_window.data(), QEvent::MouseButtonDblClick, QPoint(150, 20), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(m_window.data(), QEvent::MouseButtonDblClick, QPoint(150, 20), Qt::LeftButton);
     QVERIFY(!m_window->isMaximized());
-    for (int width : {main->layoutWidth(), basic->layoutWidth(), cal->layoutWidth(), app->layoutWidth(),
-                      trans->layoutWidth()})
-        QCOMPARE(width, 1220);
     QCOMPARE(m_window->width(), 1220);
+}
+
+void tst_MainWindow::groupsNeverOverlap_data()
+{
+    QTest::addColumn<int>("width");
+    for (int width : {1150, 1300, 1500, 1700, 1900, 2100, 2300, 2600, 2800, 3200, 4000})
+        QTest::newRow(qPrintable(QString::number(width))) << width;
+}
+
+// Whatever the width, the groups of a page lie side by side within it.
+void tst_MainWindow::groupsNeverOverlap()
+{
+    QFETCH(int, width);
+    qobject_cast<MainInterface *>(m_window->page(PageMainInterface))->adjustLayout(width);
+    qobject_cast<BasicConfig *>(m_window->page(PageBasicConfig))->adjustLayout(width);
+    qobject_cast<WeightCal *>(m_window->page(PageWeightCal))->adjustLayout(width);
+    qobject_cast<Application *>(m_window->page(PageApplication))->adjustLayout(width);
+    qobject_cast<DataTrans *>(m_window->page(PageDataTrans))->adjustLayout(width);
+    for (int index = PageMainInterface; index <= PageDataTrans; ++index) {
+        // The outermost "widget_" boxes under the scroll area, on every tab.
+        QMultiHash<QWidget *, QWidget *> groupsOf;
+        QList<QWidget *> pending = {m_window->page(index)->findChild<QWidget *>(QStringLiteral("scrollAreaWidgetContents"))};
+        while (!pending.isEmpty()) {
+            for (QWidget *child : pending.takeFirst()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (!child->objectName().startsWith(QLatin1String("widget_")))
+                    pending << child;
+                else if (!child->isHidden())
+                    groupsOf.insert(child->parentWidget(), child);
+            }
+        }
+        QVERIFY(groupsOf.size() > 1);
+        for (QWidget *parent : groupsOf.uniqueKeys()) {
+            const QList<QWidget *> groups = groupsOf.values(parent);
+            for (int i = 0; i < groups.size(); ++i) {
+                const QRect a = groups.at(i)->geometry();
+                QVERIFY2(a.left() >= 0 && a.right() < width,
+                         qPrintable(groups.at(i)->objectName() + QLatin1String(" leaves the page")));
+                for (int j = i + 1; j < groups.size(); ++j)
+                    QVERIFY2(!a.intersects(groups.at(j)->geometry()),
+                             qPrintable(groups.at(i)->objectName() + QLatin1String(" overlaps ")
+                                        + groups.at(j)->objectName()));
+            }
+        }
+    }
 }
 
 void tst_MainWindow::setTcp(const QString &host, const QString &port)
 {
-    ModbusSetting *page = m_window->connectionPage();
+    ModbusSetting *page = connectionPageOf(m_window.data());
     page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(1);
     page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(host);
     page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(port);
@@ -485,7 +362,7 @@ void tst_MainWindow::setTcp(const QString &host, const QString &port)
 
 void tst_MainWindow::setRtu(const QString &port, int baudIndex, int dataBitsIndex, int parityIndex)
 {
-    ModbusSetting *page = m_window->connectionPage();
+    ModbusSetting *page = connectionPageOf(m_window.data());
     page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(0);
     auto *ports = page->findChild<QComboBox *>(QStringLiteral("serialnumcomboBox"));
     ports->addItem(QStringLiteral("Test adapter(%1)").arg(port));
@@ -496,6 +373,8 @@ void tst_MainWindow::setRtu(const QString &port, int baudIndex, int dataBitsInde
     page->findChild<QComboBox *>(QStringLiteral("stopBitsCombo"))->setCurrentIndex(0);
 }
 
+// Rows run in order on one window: the RTU row after the TCP one must bring
+// the slave id back.
 void tst_MainWindow::linkParameters_data()
 {
     QTest::addColumn<bool>("tcp");
@@ -504,20 +383,15 @@ void tst_MainWindow::linkParameters_data()
     QTest::addColumn<int>("parityIndex");
     QTest::addColumn<int>("delay");
     QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("protocol");
     QTest::addColumn<QString>("slaveTitle");
-    QTest::addColumn<QString>("slave");
 
-    QTest::newRow("RTU 38400-8-E-1")
-        << false << 3 << 1 << 1 << 300 << "ttyUSB0:<a style='color:#00aaff;'>38400-8-E-1</a>" << "Modbus RTU"
-        << "Slave ID:" << "*";
-    QTest::newRow("RTU 4800-7-N-1")
-        << false << 0 << 0 << 0 << 50 << "ttyUSB0:<a style='color:#00aaff;'>4800-7-N-1</a>" << "Modbus RTU"
-        << "Slave ID:" << "*";
-    QTest::newRow("RTU 115200-8-O-1")
-        << false << 5 << 1 << 2 << 1000 << "ttyUSB0:<a style='color:#00aaff;'>115200-8-O-1</a>"
-        << "Modbus RTU" << "Slave ID:" << "*";
-    QTest::newRow("TCP") << true << 0 << 0 << 0 << 200 << "192.168.1.20" << "Modbus TCP" << "Port: " << "1502";
+    QTest::newRow("RTU 4800-7-N-1") << false << 0 << 0 << 0 << 50
+                                    << "ttyUSB0:<a style='color:#00aaff;'>4800-7-N-1</a>" << "Slave ID:";
+    QTest::newRow("TCP") << true << 0 << 0 << 0 << 200 << "192.168.1.20" << "Port: ";
+    QTest::newRow("RTU 38400-8-E-1 after TCP")
+        << false << 3 << 1 << 1 << 300 << "ttyUSB0:<a style='color:#00aaff;'>38400-8-E-1</a>" << "Slave ID:";
+    QTest::newRow("RTU 115200-8-O-1") << false << 5 << 1 << 2 << 1000
+                                      << "ttyUSB0:<a style='color:#00aaff;'>115200-8-O-1</a>" << "Slave ID:";
 }
 
 void tst_MainWindow::linkParameters()
@@ -528,47 +402,24 @@ void tst_MainWindow::linkParameters()
     QFETCH(int, parityIndex);
     QFETCH(int, delay);
     QFETCH(QString, port);
-    QFETCH(QString, protocol);
     QFETCH(QString, slaveTitle);
-    QFETCH(QString, slave);
 
     if (tcp)
         setTcp(QStringLiteral("192.168.1.20"), QStringLiteral("1502"));
     else
         setRtu(QStringLiteral("ttyUSB0"), baudIndex, dataBitsIndex, parityIndex);
-    m_window->connectionPage()->findChild<QSpinBox *>(QStringLiteral("timeoutSpinner"))->setValue(delay);
+    connectionPageOf(m_window.data())->findChild<QSpinBox *>(QStringLiteral("timeoutSpinner"))->setValue(delay);
+    linkUp();
 
-    m_window->InitLinkParam();
-
-    const Settings settings = m_window->connectionPage()->settings();
+    const Settings settings = connectionPageOf(m_window.data())->settings();
     QCOMPARE(child<QLabel>("label_port")->text(), port);
-    QCOMPARE(child<QLabel>("label_protol")->text(), protocol);
+    QCOMPARE(child<QLabel>("label_protol")->text(), tcp ? QStringLiteral("Modbus TCP") : QStringLiteral("Modbus RTU"));
     QCOMPARE(child<QLabel>("label_SlaveTitle")->text(), slaveTitle);
-    QCOMPARE(child<QLabel>("label_SlaveID")->text(),
-             slave == QLatin1String("*") ? QString::number(settings.slaveId) : slave);
+    QVERIFY(child<QLabel>("label_SlaveTitle")->isVisible());
+    QCOMPARE(child<QLabel>("label_SlaveID")->text(), tcp ? QStringLiteral("1502") : QString::number(settings.slaveId));
     QCOMPARE(child<QLabel>("label_DwordFormat")->text(),
              settings.dwordFormat == 0 ? QStringLiteral("AB-CD") : QStringLiteral("CD-AB"));
     QCOMPARE(child<QLabel>("label_Delay")->text(), QStringLiteral("%1ms").arg(delay));
-}
-
-void tst_MainWindow::rtuAfterTcpShowsSlaveIdAgain()
-{
-    setTcp(QStringLiteral("10.0.0.7"), QStringLiteral("502"));
-    linkUp();
-    QCOMPARE(child<QLabel>("label_SlaveTitle")->text(), QStringLiteral("Port: "));
-    QCOMPARE(child<QLabel>("label_SlaveID")->text(), QStringLiteral("502"));
-
-    QSignalSpy teardowns(m_window.data(), &MainWindow::linkDown);
-    QTest::mouseClick(child<QPushButton>("ButtonDisconnect"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(teardowns.count(), 1, 10000);
-
-    setRtu(QStringLiteral("ttyS3"), 3, 1, 1);
-    linkUp();
-    QCOMPARE(child<QLabel>("label_SlaveTitle")->text(), QStringLiteral("Slave ID:"));
-    QVERIFY(child<QLabel>("label_SlaveTitle")->isVisible());
-    QVERIFY(child<QLabel>("label_SlaveID")->isVisible());
-    QCOMPARE(child<QLabel>("label_protol")->text(), QStringLiteral("Modbus RTU"));
-    QCOMPARE(child<QLabel>("label_port")->text(), QStringLiteral("ttyS3:<a style='color:#00aaff;'>38400-8-E-1</a>"));
 }
 
 void tst_MainWindow::exitActionCloses()

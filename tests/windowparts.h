@@ -7,6 +7,7 @@
 #include "App/testmaintain.h"
 #include "Modbus/displayweightthread.h"
 #include "Modbus/modbussetting.h"
+#include "Modbus/refreshcycle.h"
 #include "main/mainwindow.h"
 
 inline ModbusSetting *connectionPageOf(const MainWindow *window)
@@ -27,7 +28,7 @@ inline DisplayWeightThread *workerOf(const MainWindow *window)
 // Failed header polls in a row.
 inline int failureCountOf(const MainWindow *window)
 {
-    return window->failureCount();
+    return window->findChild<RefreshCycle *>()->failureCount();
 }
 
 #endif // WINDOWPARTS_H
