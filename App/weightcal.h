@@ -29,7 +29,6 @@ public:
     void adjustLayout(int width);
 
     // The weight last entered for calibration point 1..5, as typed.
-    QString pointText(int point) const { return m_cpText[point - 1]; }
 
 protected:
     QString comboValueText(QComboBox *box, int index) const override;
