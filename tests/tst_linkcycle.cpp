@@ -156,11 +156,19 @@ void tst_LinkCycle::closeWhileTickWaits()
 {
     QVERIFY(connectWindow());
     QVERIFY(m_sim.command(QStringLiteral("noreply on")));
-    // The worker thread keeps ticking; one tick is soon waiting on the device.
-    QTest::qWait(700);
-    QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")), Qt::LeftButton);
-    m_window->close();
-    QTRY_VERIFY_WITH_TIMEOUT(!modbusClient(), 4000);
+    // The worker thread keeps ticking; once a tick waits on the device (in
+    // the wait's own event loop) the operator disconnects and closes.
+    bool clicked = false;
+    QTimer operatorHand;
+    connect(&operatorHand, &QTimer::timeout, this, [&] {
+        if (clicked || QThread::currentThread()->loopLevel() == 0)
+            return;
+        clicked = true;
+        QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")), Qt::LeftButton);
+        m_window->close();
+    });
+    operatorHand.start(20);
+    QTRY_VERIFY_WITH_TIMEOUT(clicked && !modbusClient(), 5000);
     // Deleting the window stops the worker thread before anything else.
     delete m_window;
     m_window = nullptr;
