@@ -82,8 +82,6 @@ private:
     }
     QWidget *currentPage() const { return child<QStackedWidget>("stackedWidget")->currentWidget(); }
     void linkUp() { emit connectionPageOf(m_window.data())->ConnectSuccessfulSignal(); }
-    void setTcp(const QString &host, const QString &port);
-    void setRtu(const QString &port, int baudIndex, int dataBitsIndex, int parityIndex);
 
     QTemporaryDir m_settingsDir;
     QScopedPointer<MainWindow> m_window;
@@ -352,27 +350,6 @@ void tst_MainWindow::groupsNeverOverlap()
     }
 }
 
-void tst_MainWindow::setTcp(const QString &host, const QString &port)
-{
-    ModbusSetting *page = connectionPageOf(m_window.data());
-    page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(1);
-    page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(host);
-    page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(port);
-}
-
-void tst_MainWindow::setRtu(const QString &port, int baudIndex, int dataBitsIndex, int parityIndex)
-{
-    ModbusSetting *page = connectionPageOf(m_window.data());
-    page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(0);
-    auto *ports = page->findChild<QComboBox *>(QStringLiteral("serialnumcomboBox"));
-    ports->addItem(QStringLiteral("Test adapter(%1)").arg(port));
-    ports->setCurrentIndex(ports->count() - 1);
-    page->findChild<QComboBox *>(QStringLiteral("baudCombo"))->setCurrentIndex(baudIndex);
-    page->findChild<QComboBox *>(QStringLiteral("dataBitsCombo"))->setCurrentIndex(dataBitsIndex);
-    page->findChild<QComboBox *>(QStringLiteral("parityCombo"))->setCurrentIndex(parityIndex);
-    page->findChild<QComboBox *>(QStringLiteral("stopBitsCombo"))->setCurrentIndex(0);
-}
-
 // Rows run in order on one window: the RTU row after the TCP one must bring
 // the slave id back.
 void tst_MainWindow::linkParameters_data()
@@ -404,14 +381,21 @@ void tst_MainWindow::linkParameters()
     QFETCH(QString, port);
     QFETCH(QString, slaveTitle);
 
-    if (tcp)
-        setTcp(QStringLiteral("192.168.1.20"), QStringLiteral("1502"));
-    else
-        setRtu(QStringLiteral("ttyUSB0"), baudIndex, dataBitsIndex, parityIndex);
-    connectionPageOf(m_window.data())->findChild<QSpinBox *>(QStringLiteral("timeoutSpinner"))->setValue(delay);
+    ModbusSetting *page = connectionPageOf(m_window.data());
+    auto combo = [page](const char *name) { return page->findChild<QComboBox *>(QLatin1String(name)); };
+    combo("connectType")->setCurrentIndex(tcp ? 1 : 0);
+    page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(QStringLiteral("192.168.1.20"));
+    page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(QStringLiteral("1502"));
+    combo("serialnumcomboBox")->addItem(QStringLiteral("Test adapter(ttyUSB0)"));
+    combo("serialnumcomboBox")->setCurrentIndex(combo("serialnumcomboBox")->count() - 1);
+    combo("baudCombo")->setCurrentIndex(baudIndex);
+    combo("dataBitsCombo")->setCurrentIndex(dataBitsIndex);
+    combo("parityCombo")->setCurrentIndex(parityIndex);
+    combo("stopBitsCombo")->setCurrentIndex(0);
+    page->findChild<QSpinBox *>(QStringLiteral("timeoutSpinner"))->setValue(delay);
     linkUp();
 
-    const Settings settings = connectionPageOf(m_window.data())->settings();
+    const Settings settings = page->settings();
     QCOMPARE(child<QLabel>("label_port")->text(), port);
     QCOMPARE(child<QLabel>("label_protol")->text(), tcp ? QStringLiteral("Modbus TCP") : QStringLiteral("Modbus RTU"));
     QCOMPARE(child<QLabel>("label_SlaveTitle")->text(), slaveTitle);
