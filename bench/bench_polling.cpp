@@ -13,6 +13,7 @@
 #include "main/mainwindow.h"
 
 #include "simprocess.h"
+#include "windowparts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -91,7 +92,7 @@ int main(int argc, char **argv)
     MainWindow window;
     window.setupFrame();
     window.show();
-    ModbusSetting *page = window.connectionPage();
+    ModbusSetting *page = connectionPageOf(&window);
     if (rtu) {
         field<QComboBox>(page, "connectType")->setCurrentIndex(0);
         field<QComboBox>(page, "serialnumcomboBox")->setEditText(pair->first());
@@ -121,13 +122,13 @@ int main(int argc, char **argv)
                 100.0 * cpuUsed / wallSeconds);
 
     if (rtu) {
-        window.worker()->stop();
+        workerOf(&window)->stop();
         QTest::qWait(600);
         std::vector<double> samples;
         for (int i = 0; i < 40; ++i) {
             QElapsedTimer t;
             t.start();
-            if (window.pollHeaderBlocks() != ResultOk) {
+            if (window.findChild<RefreshCycle *>()->pollHeaderBlocks() != ResultOk) {
                 std::fprintf(stderr, "header poll failed\n");
                 return 1;
             }

@@ -16,6 +16,7 @@
 #include "main/mainwindow.h"
 
 #include "simprocess.h"
+#include "windowparts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -88,7 +89,7 @@ int main(int argc, char **argv)
     }
 
     MainWindow window;
-    ModbusSetting *page = window.connectionPage();
+    ModbusSetting *page = connectionPageOf(&window);
     if (rtu) {
         field<QComboBox>(page, "connectType")->setCurrentIndex(0);
         field<QComboBox>(page, "serialnumcomboBox")->setEditText(pair->first());
@@ -105,7 +106,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "no link to r7sim\n");
         return 1;
     }
-    window.worker()->stop();
+    workerOf(&window)->stop();
     QTest::qWait(600);
 
     const QString templateFile = dir.filePath(QStringLiteral("template.xlsx"));
