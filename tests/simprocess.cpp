@@ -2,31 +2,26 @@
 
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QtGlobal>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/prctl.h>
-
-namespace {
-
-const QString ListeningTcp = QStringLiteral("r7sim listening tcp ");
-const QString ListeningRtu = QStringLiteral("r7sim listening rtu ");
-
-bool hasOption(const QStringList& arguments, const QString& name)
-{
-    for (const QString& argument : arguments) {
-        if (argument == name || argument.startsWith(name + QLatin1Char('=')))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 void TiedProcess::setupChildProcess()
 {
     // Runs in the child between fork and exec: only async-signal-safe calls.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+}
+
+TiedProcess::~TiedProcess()
+{
+    if (state() == NotRunning)
+        return;
+    terminate();
+    if (!waitForFinished(3000)) {
+        kill();
+        waitForFinished(3000);
+    }
 }
 
 SimProcess::SimProcess(const QStringList& arguments)
@@ -36,21 +31,6 @@ SimProcess::SimProcess(const QStringList& arguments)
     // --verbose trace) go straight to the test's stderr, where they help most.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setReadChannel(QProcess::StandardOutput);
-}
-
-SimProcess::~SimProcess()
-{
-    stop();
-}
-
-QString SimProcess::binaryPath()
-{
-    return qEnvironmentVariable("R7SIM");
-}
-
-bool SimProcess::isRunning() const
-{
-    return m_process.state() != QProcess::NotRunning;
 }
 
 bool SimProcess::readLine(QString* line, const QDeadlineTimer& deadline)
@@ -73,16 +53,17 @@ bool SimProcess::readLine(QString* line, const QDeadlineTimer& deadline)
 
 bool SimProcess::start(int timeoutMs)
 {
-    const QString program = binaryPath();
-    if (program.isEmpty() || !QFileInfo(program).isExecutable()) {
+    const QString program = qEnvironmentVariable("R7SIM");
+    if (!QFileInfo(program).isExecutable()) {
         m_error = QStringLiteral("R7SIM does not name the r7sim binary ('%1')").arg(program);
         return false;
     }
-
-    const bool wantRtu = hasOption(m_arguments, QStringLiteral("--rtu"));
-    const bool wantTcp = hasOption(m_arguments, QStringLiteral("--tcp")) || !wantRtu;
-    bool haveTcp = false;
-    bool haveRtu = false;
+    const auto wants = [this](const QString& name) {
+        return std::any_of(m_arguments.begin(), m_arguments.end(),
+            [&name](const QString& a) { return a == name || a.startsWith(name + QLatin1Char('=')); });
+    };
+    bool wantRtu = wants(QStringLiteral("--rtu"));
+    bool wantTcp = wants(QStringLiteral("--tcp")) || !wantRtu;
 
     const QDeadlineTimer deadline(timeoutMs);
     m_process.start(program, m_arguments);
@@ -90,23 +71,21 @@ bool SimProcess::start(int timeoutMs)
         m_error = QStringLiteral("cannot start %1: %2").arg(program, m_process.errorString());
         return false;
     }
-
-    while ((wantTcp && !haveTcp) || (wantRtu && !haveRtu)) {
+    const QString tcpLine = QStringLiteral("r7sim listening tcp ");
+    while (wantTcp || wantRtu) {
         QString line;
         if (!readLine(&line, deadline)) {
             m_error.prepend(QStringLiteral("waiting for the listening line: "));
             return false;
         }
-        if (line.startsWith(ListeningTcp)) {
-            const QString endpoint = line.mid(ListeningTcp.size());
+        if (line.startsWith(tcpLine)) { // host:port, an IPv6 host in brackets
+            const QString endpoint = line.mid(tcpLine.size());
             const int colon = endpoint.lastIndexOf(QLatin1Char(':'));
-            m_tcpHost = endpoint.left(colon);
-            if (m_tcpHost.startsWith(QLatin1Char('[')) && m_tcpHost.endsWith(QLatin1Char(']')))
-                m_tcpHost = m_tcpHost.mid(1, m_tcpHost.size() - 2);
+            m_tcpHost = endpoint.left(colon).remove(QLatin1Char('[')).remove(QLatin1Char(']'));
             m_tcpPort = quint16(endpoint.mid(colon + 1).toUInt());
-            haveTcp = m_tcpPort != 0;
-        } else if (line.startsWith(ListeningRtu)) {
-            haveRtu = true;
+            wantTcp = wantTcp && m_tcpPort == 0;
+        } else if (line.startsWith(QLatin1String("r7sim listening rtu "))) {
+            wantRtu = false;
         }
     }
     return true;
@@ -115,82 +94,32 @@ bool SimProcess::start(int timeoutMs)
 bool SimProcess::command(const QString& line, int timeoutMs)
 {
     m_lastAnswer.clear();
-    if (!isRunning()) {
+    if (m_process.state() == QProcess::NotRunning) {
         m_error = QStringLiteral("r7sim is not running");
         return false;
     }
     m_process.write(line.toUtf8() + '\n');
-
     const QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        QString answer;
+    QString answer;
+    do {
         if (!readLine(&answer, deadline)) {
             m_lastAnswer = m_error;
             return false;
         }
-        if (answer.startsWith(QLatin1String("ok")) || answer.startsWith(QLatin1String("error"))) {
-            m_lastAnswer = answer;
-            return answer.startsWith(QLatin1String("ok"));
-        }
-    }
-}
-
-bool SimProcess::exitedCleanly()
-{
-    if (m_process.exitStatus() != QProcess::NormalExit || m_process.exitCode() != 0) {
-        m_error = QStringLiteral("r7sim ended with status %1, exit code %2")
-                      .arg(int(m_process.exitStatus()))
-                      .arg(m_process.exitCode());
-        return false;
-    }
-    return true;
-}
-
-bool SimProcess::stop(int timeoutMs)
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return exitedCleanly();
-    m_process.terminate(); // SIGTERM: the simulator closes its ports and exits 0
-    if (m_process.waitForFinished(timeoutMs))
-        return exitedCleanly();
-    m_process.kill();
-    m_process.waitForFinished(timeoutMs);
-    m_error = QStringLiteral("r7sim ignored SIGTERM and was killed");
-    return false;
+    } while (!answer.startsWith(QLatin1String("ok")) && !answer.startsWith(QLatin1String("error")));
+    m_lastAnswer = answer;
+    return answer.startsWith(QLatin1String("ok"));
 }
 
 SocatPair::SocatPair()
 {
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
     // socat -d -d reports on stderr; that is where it says it is ready.
     m_process.setReadChannel(QProcess::StandardError);
-}
-
-SocatPair::~SocatPair()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    // SIGTERM lets socat remove its links before the directory goes.
-    m_process.terminate();
-    if (!m_process.waitForFinished(3000)) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
 }
 
 bool SocatPair::isAvailable()
 {
     return !QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty();
-}
-
-QString SocatPair::first() const
-{
-    return m_dir.filePath(QStringLiteral("ttyA"));
-}
-
-QString SocatPair::second() const
-{
-    return m_dir.filePath(QStringLiteral("ttyB"));
 }
 
 bool SocatPair::start(int timeoutMs)

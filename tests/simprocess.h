@@ -11,34 +11,32 @@
 // so a test that crashes or is aborted by a sanitizer leaves no simulator or
 // socat behind holding ports, ptys and the test's output pipe.
 class TiedProcess : public QProcess {
+public:
+    // SIGTERM (r7sim closes its ports, socat removes its links), SIGKILL after 3 s.
+    ~TiedProcess() override;
+
 protected:
     void setupChildProcess() override;
 };
 
-// The device simulator r7sim as a child process of a test. The binary is found
-// through the environment variable R7SIM, which CTest sets.
+// The device simulator r7sim (found through R7SIM, which CTest sets) as a child
+// process of a test, which ends with it.
 //
 //     SimProcess sim({"--tcp", "0", "--dword", "CD-AB"});
 //     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
 //     QVERIFY2(sim.command("load 12.5"), qPrintable(sim.lastAnswer()));
 //     ... connect a Modbus client to 127.0.0.1:sim.tcpPort() ...
-//
-// The destructor stops the simulator (SIGTERM, then SIGKILL as a last resort).
 class SimProcess {
 public:
     explicit SimProcess(const QStringList& arguments = { QStringLiteral("--tcp"), QStringLiteral("0") });
-    ~SimProcess();
 
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    static QString binaryPath();
-
     // Starts r7sim and waits until each transport it was asked for has printed
     // its "r7sim listening ..." line.
     bool start(int timeoutMs = 10000);
-    bool isRunning() const;
-    // What went wrong in start(), command() or stop().
+    // What went wrong in start() or command().
     QString errorString() const { return m_error; }
 
     QString tcpHost() const { return m_tcpHost; }
@@ -49,13 +47,8 @@ public:
     bool command(const QString& line, int timeoutMs = 5000);
     QString lastAnswer() const { return m_lastAnswer; }
 
-    // Sends SIGTERM and waits; kills when the simulator does not end in time.
-    // True when it ended by itself with exit code 0.
-    bool stop(int timeoutMs = 5000);
-
 private:
     bool readLine(QString* line, const QDeadlineTimer& deadline);
-    bool exitedCleanly();
 
     TiedProcess m_process;
     QStringList m_arguments;
@@ -70,7 +63,6 @@ private:
 class SocatPair {
 public:
     SocatPair();
-    ~SocatPair();
 
     SocatPair(const SocatPair&) = delete;
     SocatPair& operator=(const SocatPair&) = delete;
@@ -81,8 +73,8 @@ public:
     bool start(int timeoutMs = 5000);
     QString errorString() const { return m_error; }
 
-    QString first() const;
-    QString second() const;
+    QString first() const { return m_dir.filePath(QStringLiteral("ttyA")); }
+    QString second() const { return m_dir.filePath(QStringLiteral("ttyB")); }
 
 private:
     QTemporaryDir m_dir;
