@@ -6,7 +6,6 @@
 #include <QtTest>
 
 using Field = quint32 (*)();
-Q_DECLARE_METATYPE(Field)
 
 // The decoding of each register block into the device mirror.
 class tst_RegisterBlocks : public QObject
@@ -14,26 +13,24 @@ class tst_RegisterBlocks : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        g_mirror = DeviceMirror();
-        g_dwordFormat = 0;
-    }
+    void init() { g_mirror = DeviceMirror(); }
+    void cleanup() { g_dwordFormat = 0; }
 
-    // Every register holds its own address: a field read from the wrong register
-    // or in the wrong word order shows another value. Kinds: w one register, p a
-    // pair in the configured order, h high word first, e in the opposite order.
-    void registerMap_data()
+    // Every register holds its own address, so a wrong register or word order shows. Kinds: w one register,
+    // p a pair in the configured order, h high word first, e in the opposite order.
+    void registerMap()
     {
-        QTest::addColumn<int>("block");
-        QTest::addColumn<int>("address");
-        QTest::addColumn<char>("kind");
-        QTest::addColumn<int>("format");
-        QTest::addColumn<Field>("field");
         const auto row = [](const char *name, int block, int address, char kind, Field field) {
-            for (int format : {0, 1})
-                QTest::addRow("%s %s", name, format ? "CD-AB" : "AB-CD")
-                    << block << address << kind << format << field;
+            QVector<quint16> words(RegisterBlocks[block].count);
+            for (int i = 0; i < words.size(); ++i)
+                words[i] = quint16(RegisterBlocks[block].start + i);
+            const quint32 ab = quint32(address) << 16 | quint32(address + 1), cd = ab >> 16 | ab << 16;
+            for (g_dwordFormat = 0; g_dwordFormat < 2; ++g_dwordFormat) {
+                decodeBlock(block, words.constData());
+                const bool highFirst = kind == 'h' || (kind == 'p') == (g_dwordFormat == 0); // e: the other way
+                const quint32 got = field(), want = kind == 'w' ? quint32(address) : highFirst ? ab : cd;
+                QVERIFY2(got == want, qPrintable(QString::asprintf("%s %d: %x", name, g_dwordFormat, got)));
+            }
         };
         row("weight", 0, 0, 'p', [] { return g_mirror.live.weight; });
         row("status", 0, 4, 'w', [] { return g_mirror.live.status; });
@@ -54,7 +51,6 @@ private slots:
         row("COMP6 item 6", 9, 612, 'p', [] { return g_mirror.comparator[1 + 8 * 5 + 6]; });
         row("COMP8 item 2", 10, 644, 'p', [] { return g_mirror.comparator[1 + 8 * 7 + 2]; });
         row("COM0 id", 12, 8000, 'w', [] { return g_mirror.dataTrans[0]; });
-        row("COM1 send gap", 12, 8025, 'w', [] { return g_mirror.dataTrans[12]; });
         row("COM1 type", 12, 8026, 'w', [] { return g_mirror.dataTrans[13]; });
         row("COM2 send gap", 12, 8045, 'w', [] { return g_mirror.dataTrans[19]; });
         row("network port", 13, 8111, 'w', [] { return g_mirror.dataTrans[32]; });
@@ -70,23 +66,6 @@ private slots:
         row("switch app", 19, 10205, 'w', [] { return quint32(g_mirror.remoteSwitch[SwitchApplication]); });
         row("switch data", 19, 10207, 'w', [] { return quint32(g_mirror.remoteSwitch[SwitchDataTrans]); });
         row("switch system", 19, 10209, 'w', [] { return quint32(g_mirror.remoteSwitch[SwitchSystem]); });
-    }
-    void registerMap()
-    {
-        QFETCH(int, block);
-        QFETCH(int, address);
-        QFETCH(char, kind);
-        QFETCH(int, format);
-        QFETCH(Field, field);
-        g_dwordFormat = format;
-        QVector<quint16> words(RegisterBlocks[block].count);
-        for (int i = 0; i < words.size(); ++i)
-            words[i] = quint16(RegisterBlocks[block].start + i);
-        decodeBlock(block, words.constData());
-        const bool highFirst = kind == 'h' || (kind == 'p') == (format == 0); // e: the other way round
-        const quint32 pair = highFirst ? quint32(address) << 16 | quint32(address + 1)
-                                       : quint32(address + 1) << 16 | quint32(address);
-        QCOMPARE(field(), kind == 'w' ? quint32(address) : pair);
     }
 
     // A unit above 6, decimals above 4 or a flow-rate unit above 1 keep what the
@@ -106,17 +85,14 @@ private slots:
     {
         QFETCH(int, block);
         QFETCH(QList<quint32>, values);
-        QFETCH(QList<quint32>, stored);
-        g_mirror.live.unit = g_mirror.weightCal[0] = 3;
-        g_mirror.live.decimalPoint = g_mirror.weightCal[1] = 2;
-        g_mirror.weightCal[16] = 1;
-        QVector<quint16> words(RegisterBlocks[block].count);
+        DeviceMirror &m = g_mirror;
+        m.live.unit = m.weightCal[0] = 3, m.live.decimalPoint = m.weightCal[1] = 2, m.weightCal[16] = 1;
+        QVector<quint16> words(RegisterBlocks[4].count); // the longer block
         for (int i = 0; i < values.size(); ++i)
             splitDword(values.at(i), 0, words.data() + (i < 2 ? 2 * i : 36));
         decodeBlock(block, words.constData());
-        const DeviceMirror &m = g_mirror;
-        QCOMPARE(QList<quint32>({m.live.unit, m.live.decimalPoint, m.weightCal[16]}), stored);
-        QCOMPARE(QList<quint32>({m.weightCal[0], m.weightCal[1], m.weightCal[16]}), stored);
+        QTEST(QList<quint32>({m.live.unit, m.live.decimalPoint, m.weightCal[16]}), "stored");
+        QTEST(QList<quint32>({m.weightCal[0], m.weightCal[1], m.weightCal[16]}), "stored");
     }
 };
 
