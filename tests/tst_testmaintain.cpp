@@ -1,222 +1,180 @@
 #include "App/parameterbinding.h"
-
 #include "editordriver.h"
 #include "testsupport.h"
-#include "windowparts.h"
 
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 using namespace EditorDriver;
 
-static const QString Password = QStringLiteral("739204");
-static const QString Done = QStringLiteral("Tip: Reset Successful!");
-static const QString Failed = QStringLiteral("Tip: Reset Failed!");
-
-// The Test Maintain page in the connected main window, against the simulator:
-// the password, the eight resets and their outcomes, the system information.
+static const QString Password = QStringLiteral("739204"), Done = QStringLiteral("Tip: Reset Successful!"),
+                     Failed = QStringLiteral("Tip: Reset Failed!");
+// The Test Maintain page in the connected main window, against the simulator.
 class tst_TestMaintain : public QObject
 {
     Q_OBJECT
-
+    template <typename T> T *child(const QString &name) const { return testMaintainOf(m_window)->findChild<T *>(name); }
+    // Presses the reset button and answers the boxes as they open: a text for the password, "<ok>", "<cancel>"
+    // (also when none is left) or "<enter>" (the key). Returns them as "title: text" (password: title).
+    QStringList reset(const QString &button, QStringList answers)
+    {
+        child<QTabWidget>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
+        QStringList seen;
+        QPointer<QDialog> current;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!box || box == current)
+                return;
+            current = box;
+            const QString answer = answers.isEmpty() ? QStringLiteral("<cancel>") : answers.takeFirst();
+            auto *message = qobject_cast<QMessageBox *>(box);
+            seen << (message ? box->windowTitle() + QLatin1String(": ") + message->text() : box->windowTitle());
+            if (auto *input = qobject_cast<QInputDialog *>(box))
+                input->setTextValue(answer);
+            if (answer == QLatin1String("<enter>"))
+                QTest::keyClick(box, Qt::Key_Return);
+            else if (answer == QLatin1String("<cancel>"))
+                box->reject();
+            else
+                message ? message->button(QMessageBox::Ok)->click() : box->accept();
+        });
+        poll.start(5);
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+        return seen;
+    }
 private slots:
-    void initTestCase();
     void cleanupTestCase() { delete m_window; }
-    void init();
-    void password_data();
-    void password();
-    void resets_data();
-    void resets();
-    void pointTextsClearedByFlag();
-    void systemInfo_data();
-    void systemInfo();
-
+    void initTestCase()
+    {
+        TestSupport::installMessageCollector(TestSupport::PassAllButDebugAndSizeHints);
+        qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
+        QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
+        m_window = new MainWindow;
+        m_window->show();
+        QApplication::setActiveWindow(m_window);
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        QVERIFY(connectForManualTicks(m_window, m_sim));
+    }
+    void init()
+    {
+        QVERIFY(m_sim.command(QStringLiteral("set 10209 1")) && m_sim.command(QStringLiteral("noreply off")));
+        g_cpTextReset = false;
+        m_window->showPage(PageMainInterface); // a fresh visit of the page: the password is asked again
+        m_window->showPage(PageTestMaintain);
+        m_window->onTick();
+        QVERIFY(child<QWidget>(QStringLiteral("widget_top"))->isHidden()); // the system switch's banner
+        QVERIFY(m_sim.command(QStringLiteral("writes reset")));
+    }
+    void password_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("boxes");
+        const QString confirm = QStringLiteral("Reset Basic: Confirm?");
+        const QStringList accepted{"Password", confirm, Done}, refused{"Password", "Tip: Password Failed!"};
+        QTest::newRow("code, CR LF") << QStringList{Password + "\r\n", "<ok>", "<ok>"} << accepted;
+        QTest::newRow("code, LF only") << QStringList{Password + "\n", "<ok>"} << refused;
+        QTest::newRow("OK on empty field") << QStringList{"", "<ok>"} << refused;
+        QTest::newRow("password cancelled") << QStringList{"<cancel>"} << QStringList{"Password"};
+        QTest::newRow("Enter: Cancel, the default") << QStringList{Password, "<enter>"} << QStringList{"Password", confirm};
+    }
+    void password()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, boxes);
+        QCOMPARE(reset(QStringLiteral("Btn_Resetbasic"), answers), boxes);
+        QCOMPARE(lastWrite(m_sim), boxes.contains(Done) ? QStringLiteral("8903 1 1") : QStringLiteral("none"));
+        const QString unlocked = boxes.value(1).endsWith(QLatin1String("Confirm?")) ? boxes.value(1) : "Password";
+        QCOMPARE(reset(QStringLiteral("Btn_Resetbasic"), {"<cancel>"}).value(0), unlocked); // for this visit
+    }
+    void resets_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("mayDropLink"); // takes no answer as done
+        QTest::addColumn<bool>("clearsPointTexts");
+        QTest::newRow("all") << "Btn_ResetALL" << 8900 << true << true;
+        QTest::newRow("partial") << "Btn_ResetPartial" << 8901 << true << false;
+        QTest::newRow("cal") << "Btn_ResetCAL" << 8902 << false << true;
+        QTest::newRow("basic") << "Btn_Resetbasic" << 8903 << false << false;
+        QTest::newRow("i/o") << "Btn_ResetIO" << 8904 << false << false;
+        QTest::newRow("analog") << "Btn_Resetanalog" << 8905 << false << false;
+        QTest::newRow("application") << "Btn_ResetAPP" << 8906 << false << false;
+        QTest::newRow("data-trans") << "Btn_ResetData_trans" << 8907 << true << true;
+    }
+    void resets()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, command);
+        QFETCH(bool, mayDropLink);
+        QFETCH(bool, clearsPointTexts);
+        // Refused by the device (an exception), even a reset that may drop the link.
+        QVERIFY(m_sim.command(QStringLiteral("set 10209 0")));
+        m_window->onTick();
+        QVERIFY(!child<QWidget>(QStringLiteral("widget_top"))->isHidden());
+        QCOMPARE(reset(button, {Password, "<ok>", "<ok>"}).value(2), Failed);
+        QModbusClient *client = modbusClient();
+        setModbusClient(nullptr); // no link; the password holds for the visit
+        const QString unsent = reset(button, {"<ok>", "<ok>"}).value(1);
+        setModbusClient(client);
+        QCOMPARE(unsent, Failed);
+        QVERIFY(!g_cpTextReset);
+        // Carried out but not answered: done only for a reset that may drop the link.
+        QVERIFY(m_sim.command(QStringLiteral("set 10209 1")) && m_sim.command(QStringLiteral("noreply on")));
+        QCOMPARE(reset(button, {"<ok>", "<ok>"}).value(1), mayDropLink ? Done : Failed);
+        QCOMPARE(g_cpTextReset, clearsPointTexts && mayDropLink);
+        QVERIFY(m_sim.command(QStringLiteral("noreply off"))); // carried out and answered
+        QCOMPARE(reset(button, {"<ok>", "<ok>"}).value(1), Done);
+        QCOMPARE(lastWrite(m_sim), QStringLiteral("%1 1 1").arg(command));
+        QCOMPARE(simWrites(m_sim), 3);
+        QCOMPARE(g_cpTextReset, clearsPointTexts);
+    }
+    void pointTextsClearedByFlag() // Weight & CAL clears its calibration-point texts on the flag a reset raised
+    {
+        m_window->showPage(PageWeightCal);
+        auto *point1 = m_window->page(PageWeightCal)->findChild<QLineEdit *>(QStringLiteral("EditWeightCp1"));
+        commitText(point1, QStringLiteral("12"));
+        m_window->showPage(PageWeightCal);
+        QCOMPARE(point1->text(), QStringLiteral("12.00"));
+        g_cpTextReset = true;
+        m_window->showPage(PageWeightCal);
+        QCOMPARE(point1->text(), QStringLiteral("0"));
+    }
+    void systemInfo_data()
+    {
+        QTest::addColumn<QString>("commands"); // to the simulator, separated by ';'
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("version") << "sysinfo version 70010" << "lineEditSoftware" << "70010"; // 0x0001 0x1170, high first
+        QTest::newRow("date 2024 905") << "sysinfo date 2024:905" << "lineEditCompileData" << "2024-09-05"; // 0 added
+        QTest::newRow("BT MAC") << "sysinfo btmac 0C-a7-E5-3B-9F-D2" << "lineEdit_BTMAC" << "0C-A7-E5-3B-9F-D2";
+        QTest::newRow("MAC") << "sysinfo mac 0e-A7-00-FF-10-5C;set 10100 4660" << "lineEditMAC" << "34-A7-00-FF-10-5C";
+        QTest::newRow("serial") << "sysinfo serial ABCDEFGHIJKLMnopqrstuvwxy" << "lineEditSerialNum"
+                                << "ABCDEFGHIJKLM-nopqrstuvwxy";
+        QTest::newRow("coefficient") << "sysinfo coef 12345" << "lineEditMVcoef1" << "1.2345";
+    }
+    void systemInfo() // a field is rewritten when its values change, every field on a page entry
+    {
+        QFETCH(QString, commands);
+        QFETCH(QString, field);
+        QFETCH(QString, shown);
+        for (const QString &command : commands.split(QLatin1Char(';')))
+            QVERIFY2(m_sim.command(command), qPrintable(m_sim.lastAnswer()));
+        m_window->onTick();
+        auto *edit = child<QLineEdit>(field);
+        QCOMPARE(edit->text(), shown);
+        edit->setText(QStringLiteral("x"));
+        m_window->onTick();
+        QCOMPARE(edit->text(), QStringLiteral("x"));
+        m_window->showPage(PageTestMaintain);
+        QCOMPARE(edit->text(), shown);
+    }
 private:
-    template<typename T> T *child(const QString &name) const { return testMaintainOf(m_window)->findChild<T *>(name); }
-    QStringList reset(const QString &button, QStringList answers);
-
     QTemporaryDir m_dir;
     SimProcess m_sim;
     MainWindow *m_window = nullptr;
 };
-
-void tst_TestMaintain::initTestCase()
-{
-    TestSupport::installMessageCollector(TestSupport::PassAllButDebugAndSizeHints);
-    qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
-    QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
-    m_window = new MainWindow;
-    m_window->show();
-    QApplication::setActiveWindow(m_window);
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
-    QVERIFY(connectForManualTicks(m_window, m_sim));
-}
-
-// Presses the reset button and answers the boxes as they open: a text for the
-// password, "<ok>", "<cancel>" (also when none is left), "<enter>" (the key) or
-// "<wait>" ("stuck" if open 10 s). Returns them as "title: text" (password: title).
-QStringList tst_TestMaintain::reset(const QString &button, QStringList answers)
-{
-    child<QTabWidget>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
-    QStringList seen;
-    QPointer<QDialog> current;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&] {
-        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!box || box == current)
-            return;
-        current = box;
-        const QString answer = answers.isEmpty() ? QStringLiteral("<cancel>") : answers.takeFirst();
-        auto *message = qobject_cast<QMessageBox *>(box);
-        seen << (message ? box->windowTitle() + QLatin1String(": ") + message->text() : box->windowTitle());
-        if (auto *input = qobject_cast<QInputDialog *>(box))
-            input->setTextValue(answer);
-        if (answer == QLatin1String("<enter>"))
-            QTest::keyClick(box, Qt::Key_Return);
-        else if (answer == QLatin1String("<wait>"))
-            QTimer::singleShot(10000, box, [&seen, box] { seen << QStringLiteral("stuck"); box->reject(); });
-        else if (answer == QLatin1String("<cancel>"))
-            box->reject();
-        else
-            message ? message->button(QMessageBox::Ok)->click() : box->accept();
-    });
-    poll.start(5);
-    QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
-    return seen;
-}
-
-void tst_TestMaintain::init()
-{
-    QVERIFY(m_sim.command(QStringLiteral("set 10209 1")) && m_sim.command(QStringLiteral("noreply off")));
-    g_cpTextReset = false;
-    // A fresh visit of the page: the password is asked again.
-    m_window->showPage(PageMainInterface);
-    m_window->showPage(PageTestMaintain);
-    m_window->onTick();
-    QVERIFY(child<QWidget>(QStringLiteral("widget_top"))->isHidden()); // the system switch's banner
-    QVERIFY(m_sim.command(QStringLiteral("writes reset")));
-}
-
-void tst_TestMaintain::password_data()
-{
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QStringList>("boxes");
-    const QString confirm = QStringLiteral("Reset Basic: Confirm?");
-    const QStringList accepted{"Password", confirm, Done}, refused{"Password", "Tip: Password Failed!"};
-    QTest::newRow("code, the tip closing itself") << QStringList{Password, "<ok>", "<wait>"} << accepted;
-    QTest::newRow("code, CR LF") << QStringList{Password + "\r\n", "<ok>", "<ok>"} << accepted;
-    QTest::newRow("code, LF only") << QStringList{Password + "\n", "<ok>"} << refused;
-    QTest::newRow("OK on empty field") << QStringList{"", "<ok>"} << refused;
-    QTest::newRow("password cancelled") << QStringList{"<cancel>"} << QStringList{"Password"};
-    QTest::newRow("Enter: Cancel, the default") << QStringList{Password, "<enter>"} << QStringList{"Password", confirm};
-}
-
-void tst_TestMaintain::password()
-{
-    QFETCH(QStringList, answers);
-    QFETCH(QStringList, boxes);
-    QCOMPARE(reset(QStringLiteral("Btn_Resetbasic"), answers), boxes);
-    QCOMPARE(lastWrite(m_sim), boxes.contains(Done) ? QStringLiteral("8903 1 1") : QStringLiteral("none"));
-    // Unlocked for the rest of the visit (init() starts a new one) by the code only.
-    const bool unlocked = boxes.value(1).endsWith(QLatin1String("Confirm?"));
-    QCOMPARE(reset(QStringLiteral("Btn_Resetbasic"), {"<cancel>"}).value(0),
-             unlocked ? QStringLiteral("Reset Basic: Confirm?") : QStringLiteral("Password"));
-}
-
-void tst_TestMaintain::resets_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("command");
-    QTest::addColumn<bool>("mayDropLink"); // takes no answer as done
-    QTest::addColumn<bool>("clearsPointTexts");
-    QTest::newRow("all") << "Btn_ResetALL" << 8900 << true << true;
-    QTest::newRow("partial") << "Btn_ResetPartial" << 8901 << true << false;
-    QTest::newRow("cal") << "Btn_ResetCAL" << 8902 << false << true;
-    QTest::newRow("basic") << "Btn_Resetbasic" << 8903 << false << false;
-    QTest::newRow("i/o") << "Btn_ResetIO" << 8904 << false << false;
-    QTest::newRow("analog") << "Btn_Resetanalog" << 8905 << false << false;
-    QTest::newRow("application") << "Btn_ResetAPP" << 8906 << false << false;
-    QTest::newRow("data-trans") << "Btn_ResetData_trans" << 8907 << true << true;
-}
-
-void tst_TestMaintain::resets()
-{
-    QFETCH(QString, button);
-    QFETCH(int, command);
-    QFETCH(bool, mayDropLink);
-    QFETCH(bool, clearsPointTexts);
-    // Refused by the device (an exception), even a reset that may drop the link.
-    QVERIFY(m_sim.command(QStringLiteral("set 10209 0")));
-    m_window->onTick();
-    QVERIFY(!child<QWidget>(QStringLiteral("widget_top"))->isHidden());
-    QCOMPARE(reset(button, {Password, "<ok>", "<ok>"}).value(2), Failed);
-    QModbusClient *client = modbusClient();
-    setModbusClient(nullptr); // no link; the password holds for the visit
-    const QString unsent = reset(button, {"<ok>", "<ok>"}).value(1);
-    setModbusClient(client);
-    QCOMPARE(unsent, Failed);
-    QVERIFY(!g_cpTextReset);
-    // Carried out but not answered: done only for a reset that may drop the link.
-    QVERIFY(m_sim.command(QStringLiteral("set 10209 1")) && m_sim.command(QStringLiteral("noreply on")));
-    QCOMPARE(reset(button, {"<ok>", "<ok>"}).value(1), mayDropLink ? Done : Failed);
-    QCOMPARE(g_cpTextReset, clearsPointTexts && mayDropLink);
-    QVERIFY(m_sim.command(QStringLiteral("noreply off"))); // carried out and answered
-    QCOMPARE(reset(button, {"<ok>", "<ok>"}).value(1), Done);
-    QCOMPARE(lastWrite(m_sim), QStringLiteral("%1 1 1").arg(command));
-    QCOMPARE(simWrites(m_sim), 3);
-    QCOMPARE(g_cpTextReset, clearsPointTexts);
-}
-
-// Weight & CAL clears its calibration-point texts on the flag a reset raised.
-void tst_TestMaintain::pointTextsClearedByFlag()
-{
-    m_window->showPage(PageWeightCal);
-    auto *point1 = m_window->page(PageWeightCal)->findChild<QLineEdit *>(QStringLiteral("EditWeightCp1"));
-    commitText(point1, QStringLiteral("12"));
-    m_window->showPage(PageWeightCal);
-    QCOMPARE(point1->text(), QStringLiteral("12.00"));
-    g_cpTextReset = true;
-    m_window->showPage(PageWeightCal);
-    QCOMPARE(point1->text(), QStringLiteral("0"));
-}
-
-void tst_TestMaintain::systemInfo_data()
-{
-    QTest::addColumn<QString>("commands"); // to the simulator, separated by ';'
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("version") << "sysinfo version 70010" << "lineEditSoftware" << "70010"; // 0x0001 0x1170, high first
-    // Year, then month * 100 + day; a month below 10 has a leading zero.
-    QTest::newRow("date 2024 1225") << "sysinfo date 2024:1225" << "lineEditCompileData" << "2024-12-25";
-    QTest::newRow("date 2024 905") << "sysinfo date 2024:905" << "lineEditCompileData" << "2024-09-05";
-    QTest::newRow("BT MAC") << "sysinfo btmac 0C-a7-E5-3B-9F-D2" << "lineEdit_BTMAC" << "0C-A7-E5-3B-9F-D2";
-    // Only the low byte of a register is a MAC byte: the hyphens stay put.
-    QTest::newRow("MAC") << "sysinfo mac 0e-A7-00-FF-10-5C;set 10100 4660" << "lineEditMAC" << "34-A7-00-FF-10-5C";
-    QTest::newRow("serial") << "sysinfo serial ABCDEFGHIJKLMnopqrstuvwxy" << "lineEditSerialNum"
-                            << "ABCDEFGHIJKLM-nopqrstuvwxy";
-    QTest::newRow("coefficient") << "sysinfo coef 12345" << "lineEditMVcoef1" << "1.2345";
-}
-
-// A field is rewritten when its values change, every field on a page entry.
-void tst_TestMaintain::systemInfo()
-{
-    QFETCH(QString, commands);
-    QFETCH(QString, field);
-    QFETCH(QString, shown);
-    for (const QString &command : commands.split(QLatin1Char(';')))
-        QVERIFY2(m_sim.command(command), qPrintable(m_sim.lastAnswer()));
-    m_window->onTick();
-    auto *edit = child<QLineEdit>(field);
-    QCOMPARE(edit->text(), shown);
-    edit->setText(QStringLiteral("x"));
-    m_window->onTick();
-    QCOMPARE(edit->text(), QStringLiteral("x"));
-    m_window->showPage(PageTestMaintain);
-    QCOMPARE(edit->text(), shown);
-}
 
 QTEST_MAIN(tst_TestMaintain)
 #include "tst_testmaintain.moc"
