@@ -14,14 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTranslator>
 #include <QtTest>
 
-#include <functional>
-
-// Drives page editors the way the operator does, and reads back what the
-// simulator was sent. Header-only: the page suites include it (pagedriver.h
-// takes the window and simulator helpers from here).
+// Drives page editors the way the operator does, and reads back what the simulator was sent.
 namespace EditorDriver {
 
 // Click into the field (focus-in), select everything, type the new text.
@@ -33,52 +28,43 @@ inline void replaceText(QLineEdit *edit, const QString &text)
     QTest::keyClicks(edit, text);
 }
 
-// replaceText() and Return.
 inline void commitText(QLineEdit *edit, const QString &text)
 {
     replaceText(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
 }
 
-// Opens the pop-up with a click and picks the item with Return, which raises
-// activated() even for the item already shown.
+// Opens the pop-up with a click and picks the item with Return, which raises activated() even for the item shown.
 inline void choose(QComboBox *box, int index)
 {
     QTest::mouseClick(box, Qt::LeftButton);
     QAbstractItemView *view = box->view();
     view->setCurrentIndex(box->model()->index(index, 0));
     QTest::keyClick(view, Qt::Key_Return);
-    // Offscreen, the closed pop-up does not hand the activation back.
-    QApplication::setActiveWindow(box->window());
+    QApplication::setActiveWindow(box->window()); // offscreen, the closed pop-up does not hand the activation back
 }
 
-// Write requests the simulator took in since its last "writes reset"; -1 when
-// the console did not answer.
+// Write requests the simulator took in since its last "writes reset"; -1 when the console did not answer.
 inline int simWrites(SimProcess &sim)
 {
-    if (!sim.command(QStringLiteral("writes")))
-        return -1;
-    return sim.lastAnswer().section(QLatin1Char(' '), 2, 2).toInt();
+    return sim.command(QStringLiteral("writes")) ? sim.lastAnswer().section(QLatin1Char(' '), 2, 2).toInt() : -1;
 }
 
 // "ADDRESS COUNT VALUE..." of the last write request, or "none".
 inline QString lastWrite(SimProcess &sim)
 {
-    if (!sim.command(QStringLiteral("lastwrite")))
-        return sim.lastAnswer();
-    return sim.lastAnswer().mid(int(qstrlen("ok lastwrite ")));
+    return sim.command(QStringLiteral("lastwrite")) ? sim.lastAnswer().mid(int(qstrlen("ok lastwrite ")))
+                                                    : sim.lastAnswer();
 }
 
 // The register values as the simulator holds them, separated by blanks.
 inline QString registers(SimProcess &sim, int address, int count = 2)
 {
-    if (!sim.command(QStringLiteral("get %1 %2").arg(address).arg(count)))
-        return sim.lastAnswer();
-    return sim.lastAnswer().mid(3);
+    return sim.command(QStringLiteral("get %1 %2").arg(address).arg(count)) ? sim.lastAnswer().mid(3)
+                                                                             : sim.lastAnswer();
 }
 
-// Stores a 32-bit value, signed or not, in the AB-CD word order of the
-// simulator's default.
+// Stores a 32-bit value, signed or not, in the simulator's default AB-CD word order.
 inline bool setRegister32(SimProcess &sim, int address, qint64 value)
 {
     const quint32 bits = quint32(value);
@@ -98,32 +84,13 @@ inline bool connectWindow(MainWindow *window, const SimProcess &sim)
     return linkUp.count() == 1 && g_pageIndex == PageMainInterface;
 }
 
-// connectWindow(), then stops the polling worker: the suite runs the ticks by
-// hand (MainWindow::onTick()), so that nothing polls behind the test's back.
+// connectWindow(), then stops the polling worker: the suite runs the ticks by hand (MainWindow::onTick()).
 inline bool connectForManualTicks(MainWindow *window, const SimProcess &sim)
 {
     if (!connectWindow(window, sim))
         return false;
     workerOf(window)->stop();
     return true;
-}
-
-// The Chinese translation built into the program's resources.
-const QString ChineseTranslation = QStringLiteral(":/Translate/Language_CN.qm");
-
-// What read() returns while the Chinese translation is installed (after the
-// language change has reached the windows); the translation is removed again
-// before returning. An empty string when it does not load.
-inline QString whileChinese(const std::function<QString()> &read)
-{
-    QTranslator chinese;
-    if (!chinese.load(ChineseTranslation) || !QCoreApplication::installTranslator(&chinese))
-        return QString();
-    QCoreApplication::processEvents();
-    const QString text = read();
-    QCoreApplication::removeTranslator(&chinese);
-    QCoreApplication::processEvents();
-    return text;
 }
 
 } // namespace EditorDriver

@@ -2,66 +2,20 @@
 #define R7_PAGEDRIVER_H
 
 #include "App/parameterbinding.h"
-#include "Modbus/linkstate.h"
 #include "editordriver.h"
-#include "simprocess.h"
 #include "testsupport.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTranslator>
 
-// Drives parameter pages the way an operator does, against the simulator:
-// picks combo box entries from the pop-up list with the mouse, types into line
-// edits and reads registers back as numbers. Connecting the window, storing
-// 32-bit values and counting writes are EditorDriver's.
+#include <functional>
+
 namespace PageDriver {
 
-using EditorDriver::connectForManualTicks;
 using EditorDriver::setRegister32;
 using EditorDriver::simWrites;
-using EditorDriver::whileChinese;
-
-// The operator opens the pop-up and clicks the entry: the combo box gets the
-// focus first, as it does under the mouse, so its focus-in value is saved.
-inline bool choose(QComboBox *box, int index)
-{
-    // A closed pop-up may leave no window active, and focus goes only to one.
-    QApplication::setActiveWindow(box->window());
-    box->setFocus(Qt::MouseFocusReason);
-    if (!box->hasFocus())
-        return false;
-    box->showPopup();
-    QAbstractItemView *view = box->view();
-    if (!QTest::qWaitFor([view] { return view->isVisible(); }))
-        return false;
-    const QModelIndex entry = view->model()->index(index, box->modelColumn(), box->rootModelIndex());
-    view->scrollTo(entry);
-    const QRect item = view->visualRect(entry);
-    if (!item.isValid())
-        return false;
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
-    return QTest::qWaitFor([view] { return !view->isVisible(); });
-}
-
-// Clicks into the field, replaces its text and confirms with Return.
-inline bool typeAndReturn(QLineEdit *edit, const QString &text)
-{
-    QApplication::setActiveWindow(edit->window());
-    edit->setFocus(Qt::MouseFocusReason);
-    if (!edit->hasFocus())
-        return false;
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
-    return true;
-}
 
 // The entries of a combo box, in order, joined by '|'.
 inline QString itemTexts(const QComboBox *box)
@@ -79,9 +33,8 @@ inline qint64 pair(SimProcess &sim, int address)
     return words.size() == 2 ? (words.at(0).toLongLong() << 16) | words.at(1).toLongLong() : -1;
 }
 
-// One simulator and one main window connected to it (the ticks run by hand)
-// for a whole page suite; the suite derives from it, calls startSuite() in
-// initTestCase() and enterPage() at the start of each test.
+// One simulator and one main window connected to it (the ticks run by hand) for a whole page suite; the suite
+// calls startSuite() in initTestCase() and enterPage() at the start of each test.
 class PageSuite : public QObject
 {
 protected:
@@ -98,9 +51,8 @@ protected:
         m_pageIndex = pageIndex;
         m_page = qobject_cast<ParameterPage *>(m_window->page(pageIndex));
         return QTest::qWaitForWindowActive(m_window) && g_unmatchedSlots.isEmpty() && m_page
-            && connectForManualTicks(m_window, m_sim);
+            && EditorDriver::connectForManualTicks(m_window, m_sim);
     }
-
     void endSuite()
     {
         delete m_window;
@@ -108,8 +60,8 @@ protected:
         TestSupport::removeMessageCollector();
     }
 
-    // Runs the simulator commands, enters the page afresh and refreshes it
-    // once; no editor has the focus and the write count starts from 0.
+    // Runs the simulator commands, enters the page afresh and refreshes it once; no editor has the focus and
+    // the write count starts from 0.
     bool enterPage(const QStringList &commands)
     {
         for (const QString &command : commands) {
@@ -128,9 +80,8 @@ protected:
     void tick() { m_window->onTick(); }
     template <typename T = QWidget> T *child(const QString &name) const { return m_page->findChild<T *>(name); }
 
-    // The operator writes through the named editor (on whichever tab it is):
-    // picks item value of a combo box, types value into a line edit, clicks a
-    // button. The answer is the one write request the simulator took in.
+    // The operator writes through the named editor (on whichever tab it is): picks item value of a combo box,
+    // types value into a line edit, clicks a button. The answer is the one write request the simulator took in.
     QString writeThrough(const QString &name, const QString &value = QStringLiteral("1"))
     {
         QWidget *editor = child(name);
@@ -140,18 +91,18 @@ protected:
             if (auto *tabs = qobject_cast<QTabWidget *>(w->parentWidget()->parentWidget()))
                 tabs->setCurrentWidget(w);
         }
+        QApplication::setActiveWindow(m_window);
         if (auto *box = qobject_cast<QComboBox *>(editor))
-            choose(box, value.toInt());
+            EditorDriver::choose(box, value.toInt());
         else if (auto *edit = qobject_cast<QLineEdit *>(editor))
-            typeAndReturn(edit, value);
+            EditorDriver::commitText(edit, value);
         else
             QTest::mouseClick(editor, Qt::LeftButton);
         const int writes = simWrites(m_sim);
         return writes == 1 ? EditorDriver::lastWrite(m_sim) : QStringLiteral("%1 writes").arg(writes);
     }
 
-    // The remote-editing banner shows while the switch register holds 0 and
-    // goes when it holds 1 again.
+    // The remote-editing banner shows while the switch register holds 0 and goes when it holds 1 again.
     bool bannerFollows(int switchRegister)
     {
         auto *banner = child(QStringLiteral("widget_top"));
@@ -165,17 +116,21 @@ protected:
         return !banner->isVisible();
     }
 
-    // The text changes with the Chinese translation and comes back after it;
-    // check runs while the translation is installed.
+    // The text changes with the Chinese translation and comes back after it; check runs while it is installed.
     bool translates(const std::function<QString()> &text, const std::function<void()> &check = {})
     {
         const QString english = text();
-        const QString chinese = whileChinese([&] {
-            if (check)
-                check();
-            return text();
-        });
-        return !chinese.isEmpty() && chinese != english && text() == english;
+        QTranslator chinese;
+        if (!chinese.load(QStringLiteral(":/Translate/Language_CN.qm")))
+            return false;
+        QCoreApplication::installTranslator(&chinese);
+        QCoreApplication::processEvents();
+        if (check)
+            check();
+        const QString translated = text();
+        QCoreApplication::removeTranslator(&chinese);
+        QCoreApplication::processEvents();
+        return !translated.isEmpty() && translated != english && text() == english;
     }
     bool translates(const QLabel *label) { return translates([label] { return label->text(); }); }
 
