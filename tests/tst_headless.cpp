@@ -1,6 +1,5 @@
-// r7config without a window: --export, --import and --compare against the
-// simulator over TCP and over a pty pair, refused rows, argument errors, dead
-// links, and a program installed with cmake --install.
+// r7config without a window against the simulator over TCP and a pty pair: --export, --import, --compare, refused
+// rows, argument errors, dead links, and a program installed with cmake --install.
 
 #include "Excel/exeltowrite.h"
 #include "Excel/parametertable.h"
@@ -8,20 +7,13 @@
 #include "main/apppaths.h"
 #include "simprocess.h"
 
-#include <QTcpServer>
 #include <QtTest>
 
-namespace {
-
-struct Run
-{
-    int exitCode = -1; // -1: crashed or still running after the time allowed
-    QString out;
-    QString err;
-};
+struct Run { int exitCode = -1; QString out, err; }; // exitCode -1: crashed or still running after the time allowed
 
 // Runs a program to its end; atTenPercent is called once its export is that far.
-Run runProgram(const QString &program, const QStringList &arguments, const std::function<void()> &atTenPercent = {})
+static Run runProgram(const QString &program, const QStringList &arguments,
+                      const std::function<void()> &atTenPercent = {})
 {
     TiedProcess process;
     process.start(program, arguments);
@@ -41,9 +33,8 @@ Run runProgram(const QString &program, const QStringList &arguments, const std::
     return run;
 }
 
-// Address -> text of the column in every parameter row; with cells given,
-// first writes those values (address -> text) and saves.
-QMap<QString, QString> values(const QString &path, int column, const QMap<QString, QString> &cells = {})
+// Address -> text of the column in every parameter row; with cells given, first writes those and saves.
+static QMap<QString, QString> values(const QString &path, int column, const QMap<QString, QString> &cells = {})
 {
     QMap<QString, QString> result;
     XlsxWorkbook book;
@@ -58,8 +49,6 @@ QMap<QString, QString> values(const QString &path, int column, const QMap<QStrin
     return cells.isEmpty() || book.save() == XlsxWorkbook::Ok ? result : QMap<QString, QString>();
 }
 
-} // namespace
-
 class TestHeadless : public QObject
 {
     Q_OBJECT
@@ -68,19 +57,11 @@ private slots:
     void initTestCase();
     void exportImportCompare_data();
     void exportImportCompare();
-    void refusedRows_data();
-    void refusedRows();
     void failedRuns_data();
     void failedRuns();
     void installedTree();
 
 private:
-    QStringList link(const QString &transport) const
-    {
-        return transport == QLatin1String("tcp")
-            ? QStringList{QStringLiteral("--tcp"), QStringLiteral("%1:%2").arg(m_sim->tcpHost()).arg(m_sim->tcpPort())}
-            : QStringList{QStringLiteral("--rtu"), m_pair.first()};
-    }
     Run r7(const QStringList &arguments) { return runProgram(QStringLiteral(R7CONFIG), arguments); }
     // The registers from address on, separated by blanks.
     QString sim(int address, int count = 1)
@@ -90,8 +71,8 @@ private:
     }
 
     SocatPair m_pair;
-    SocatPair m_silentLine; // nothing at its other end
     std::unique_ptr<SimProcess> m_sim;
+    QMap<QString, QStringList> m_link; // "tcp", "rtu": the arguments that reach the simulator
     QTemporaryDir m_dir;
 };
 
@@ -99,30 +80,30 @@ void TestHeadless::initTestCase()
 {
     if (!SocatPair::isAvailable())
         QSKIP("socat is not installed");
-    QVERIFY2(m_pair.start() && m_silentLine.start(), qPrintable(m_pair.errorString() + m_silentLine.errorString()));
+    QVERIFY2(m_pair.start(), qPrintable(m_pair.errorString()));
     m_sim.reset(new SimProcess({"--tcp", "0", "--rtu", m_pair.second()}));
     QVERIFY2(m_sim->start(), qPrintable(m_sim->errorString()));
+    m_link["tcp"] = QStringList{"--tcp", QStringLiteral("%1:%2").arg(m_sim->tcpHost()).arg(m_sim->tcpPort())};
+    m_link["rtu"] = QStringList{"--rtu", m_pair.first()};
 }
 
 void TestHeadless::exportImportCompare_data()
 {
     QTest::addColumn<QString>("transport");
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("linkAddress"); // a setting of the link in use, never imported over it
-    QTest::newRow("tcp") << "tcp" << 0 << "8102";
-    QTest::newRow("rtu, Chinese") << "rtu" << 1 << "8005";
+    QTest::newRow("tcp, English") << "tcp";
+    QTest::newRow("rtu, Chinese") << "rtu";
 }
 
 void TestHeadless::exportImportCompare()
 {
     QFETCH(QString, transport);
-    QFETCH(int, language);
-    QFETCH(QString, linkAddress);
+    const int language = transport == QLatin1String("rtu");
+    const QString linkAddress = language ? "8005" : "8102"; // a setting of the link in use, never imported over it
     // 114-115 STAB Range (0..99), 206-207 Full Scale: 32-bit values, high word first.
     for (const char *set : {"set 114 0", "set 115 7", "set 206 1", "set 207 57920"})
         QVERIFY(m_sim->command(QLatin1String(set)));
     const QString file = m_dir.filePath(transport + QStringLiteral(".xlsx"));
-    Run run = r7(QStringList{"--export", file, "--language", language ? "zh" : "en"} + link(transport));
+    Run run = r7(QStringList{"--export", file, "--language", language ? "zh" : "en"} + m_link[transport]);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QMap<QString, QString> names;
     for (const QStringList &row : templateSheet(language).mid(1))
@@ -133,21 +114,17 @@ void TestHeadless::exportImportCompare()
     QVERIFY2(run.err.contains(QStringLiteral("read %1,").arg(names.size())), qPrintable(run.err));
 
     const QString linkBefore = exported.value(linkAddress);
-    const QString linkOther = linkBefore == QLatin1String("1") ? "2" : "1";
-    const QMap<QString, QString> changes = {{"114", "8"}, {"206", "654321"}, {linkAddress, linkOther}};
-    QVERIFY(!values(file, ExelToWrite::ColValue, changes).isEmpty());
-    run = r7(QStringList{"--import", file} + link(transport));
+    const QString other = linkBefore == QLatin1String("1") ? "2" : "1";
+    QVERIFY(!values(file, ExelToWrite::ColValue, {{"114", "8"}, {"206", "654321"}, {linkAddress, other}}).isEmpty());
+    run = r7(QStringList{"--import", file} + m_link[transport]);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(sim(114, 2) + ' ' + sim(206, 2), QStringLiteral("0 8 9 64497")); // 654321 = 9:64497
     QCOMPARE(sim(linkAddress.toInt()), linkBefore);
 
-    // A compare reads and never writes; it names the rows that differ.
+    // A compare reads and never writes; it names the rows that differ, here only 114.
     QVERIFY(!values(file, ExelToWrite::ColValue, {{linkAddress, linkBefore}}).isEmpty());
-    QVERIFY(m_sim->command(QStringLiteral("writes reset")));
-    run = r7(QStringList{"--compare", file} + link(transport));
-    QVERIFY2(run.exitCode == 0 && run.out.isEmpty(), qPrintable(run.err + run.out));
-    QVERIFY(m_sim->command(QStringLiteral("set 115 9")));
-    run = r7(QStringList{"--compare", file} + link(transport));
+    QVERIFY(m_sim->command(QStringLiteral("writes reset")) && m_sim->command(QStringLiteral("set 115 9")));
+    run = r7(QStringList{"--compare", file} + m_link[transport]);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(QRegularExpression(QStringLiteral("^114\t[^\n]*\tworkbook 8\tdevice 9\n$")).match(run.out).hasMatch(),
              qPrintable(run.out));
@@ -155,88 +132,72 @@ void TestHeadless::exportImportCompare()
     QVERIFY(m_sim->command(QStringLiteral("writes")) && m_sim->lastAnswer().endsWith(QStringLiteral(" 0")));
 }
 
-void TestHeadless::refusedRows_data()
-{
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("summary");
-    QTest::newRow("export") << "--export" << "fail 8102" << "failed 1\n  failed or refused: 8102\n";
-    QTest::newRow("compare") << "--compare" << "fail 8102" << "failed 1, differ 0\n  failed or refused: 8102\n";
-    // Every Data-Trans write refused: many rows one after the other, yet the
-    // link is fine, so the import goes on to its end.
-    QTest::newRow("import") << "--import" << "set 10207 0"
-                            << "failed \\d+\n  failed or refused: 8000, 8001, 8002, 8003, 8004, \\.\\.\\.\n";
-}
-
-// Rows the device refuses are counted and named, and end the run with 1.
-void TestHeadless::refusedRows()
-{
-    QFETCH(QString, mode);
-    QFETCH(QString, fault);
-    QFETCH(QString, summary);
-    const QString file = m_dir.filePath(QStringLiteral("refused.xlsx"));
-    QCOMPARE(r7(QStringList{"--export", file} + link("tcp")).exitCode, 0);
-    QVERIFY(m_sim->command(fault));
-    const Run run = r7(QStringList{mode, file} + link("tcp"));
-    QVERIFY(m_sim->command(QStringLiteral("fail off")) && m_sim->command(QStringLiteral("set 10207 1")));
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY2(QRegularExpression(summary + '$').match(run.err).hasMatch(), qPrintable(run.err));
-    QVERIFY(mode != QLatin1String("--export") || values(file, ExelToWrite::ColValue).value("8102").isEmpty());
-}
-
 void TestHeadless::failedRuns_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // after --export FILE, or in place of it
+    QTest::addColumn<QStringList>("arguments"); // after --export FILE unless they name a mode
+    QTest::addColumn<QString>("fault");         // "noreply on" comes once the export is under way, others before
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("named");
-    QTest::addColumn<bool>("lost"); // the simulator falls silent once the export is under way
+    QTest::addColumn<QString>("err");           // a pattern of stderr
     const QString f = m_dir.filePath(QStringLiteral("backup.xlsx"));
+    const QString refused = m_dir.filePath(QStringLiteral("refused.xlsx"));
+    QCOMPARE(r7(QStringList{"--export", refused} + m_link["tcp"]).exitCode, 0); // read by the refused rows below
     const QStringList tcp{"--tcp", "127.0.0.1"};
-    const auto row = [](const char *name, const QStringList &arguments, int exitCode, const char *named, bool lost) {
-        QTest::newRow(name) << arguments << exitCode << QString::fromLatin1(named) << lost;
+    const QStringList timeout{"--timeout", "300"};
+    const auto row = [](const char *name, const QStringList &arguments, const char *fault, int exitCode,
+                        const char *err) {
+        QTest::newRow(name) << arguments << QString::fromLatin1(fault) << exitCode << QString::fromLatin1(err);
     };
-    row("unknown option", QStringList{"--speed", "9"} + tcp, 2, "speed", false);
-    row("no link", {}, 2, "--tcp", false);
-    row("two modes", QStringList{"--compare", f} + tcp, 2, "--compare", false);
-    row("bad port", {"--tcp", "127.0.0.1:70000"}, 2, "--tcp", false);
-    row("unit 248", QStringList{"--unit", "248"} + tcp, 2, "--unit", false);
-    row("serial option on tcp", QStringList{"--baud", "9600"} + tcp, 2, "--baud", false);
-    row("template on import", QStringList{"--import", f, "--template", f} + tcp, 2, "--template", false);
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    const QString closed = QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
-    row("tcp port closed", {"--timeout", "300", "--tcp", closed}, 3, "r7config: ", false);
-    row("no serial device", {"--timeout", "300", "--rtu", m_dir.filePath("no-such-tty")}, 3, "r7config: ", false);
-    row("rtu line silent", {"--timeout", "300", "--rtu", m_silentLine.first()}, 3, "r7config: ", false);
-    row("tcp device stops answering", QStringList{"--timeout", "300"} + link("tcp"), 3, "r7config: ", true);
-    row("rtu device stops answering", QStringList{"--timeout", "300"} + link("rtu"), 3, "r7config: ", true);
+    row("unknown option", QStringList{"--speed", "9"} + tcp, "", 2, "speed");
+    row("no link", {}, "", 2, "--tcp");
+    row("two modes", QStringList{"--export", f, "--compare", f} + tcp, "", 2, "--compare");
+    row("bad port", {"--tcp", "127.0.0.1:70000"}, "", 2, "--tcp");
+    row("unit 248", QStringList{"--unit", "248"} + tcp, "", 2, "--unit");
+    row("serial option on tcp", QStringList{"--baud", "9600"} + tcp, "", 2, "--baud");
+    row("template on import", QStringList{"--import", f, "--template", f} + tcp, "", 2, "--template");
+    row("tcp port closed", timeout + QStringList{"--tcp", "127.0.0.1:1"}, "", 3, "r7config: ");
+    row("no serial device", timeout + QStringList{"--rtu", m_dir.filePath("no-such-tty")}, "", 3, "r7config: ");
+    row("device stops answering", timeout + m_link["tcp"], "noreply on", 3, "r7config: ");
+    // Every Data-Trans write refused: many rows one after the other, yet the link is fine, so the import goes on.
+    row("export, a row refused", m_link["tcp"], "fail 8102", 1, "failed 1\n  failed or refused: 8102\n$");
+    row("compare, a row refused", QStringList{"--compare", refused} + m_link["tcp"], "fail 8102", 1,
+        "failed 1, differ 0\n  failed or refused: 8102\n$");
+    row("import, Data-Trans refused", QStringList{"--import", refused} + m_link["tcp"], "set 10207 0", 1,
+        "failed \\d+\n  failed or refused: 8000, 8001, 8002, 8003, 8004, \\.\\.\\.\n$");
 }
 
-// An earlier backup at the target survives every failed run.
+// Refused rows are counted and named and end the run with 1; a run that fails outright leaves an earlier backup at
+// the target as it was. None leaves a part file.
 void TestHeadless::failedRuns()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, fault);
     QFETCH(int, exitCode);
-    QFETCH(QString, named);
-    QFETCH(bool, lost);
+    QFETCH(QString, err);
     const QString file = m_dir.filePath(QStringLiteral("backup.xlsx"));
     QFile previous(file);
     QVERIFY(previous.open(QIODevice::WriteOnly | QIODevice::Truncate) && previous.write("earlier backup") > 0);
     previous.close();
+    const bool later = fault == QLatin1String("noreply on");
+    QVERIFY(later || fault.isEmpty() || m_sim->command(fault));
     const std::function<void()> fallSilent = [this] { m_sim->command(QStringLiteral("noreply on")); };
-    const QStringList mode = arguments.contains("--import") ? QStringList() : QStringList{"--export", file};
-    const Run run = runProgram(QStringLiteral(R7CONFIG), mode + arguments, lost ? fallSilent : nullptr);
-    QVERIFY(m_sim->command(QStringLiteral("noreply off")));
-    QVERIFY2(run.exitCode == exitCode && run.err.contains(named) && run.out.isEmpty(),
-             qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(run.err)));
+    const bool exporting = arguments.filter(QRegularExpression("^--(export|import|compare)$")).isEmpty();
+    const Run run = runProgram(QStringLiteral(R7CONFIG),
+                               (exporting ? QStringList{"--export", file} : QStringList()) + arguments,
+                               later ? fallSilent : nullptr);
+    QVERIFY(m_sim->command("noreply off") && m_sim->command("fail off") && m_sim->command("set 10207 1"));
+    QVERIFY2(run.exitCode == exitCode && QRegularExpression(err).match(run.err).hasMatch() && run.out.isEmpty(),
+             qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(run.err + run.out)));
+    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*.part-*")}, QDir::Files | QDir::Hidden), QStringList());
+    if (exitCode == 1) {
+        QVERIFY(!exporting || values(file, ExelToWrite::ColValue).value("8102", "unread").isEmpty());
+        return;
+    }
     QVERIFY(previous.open(QIODevice::ReadOnly));
     QCOMPARE(previous.readAll(), QByteArray("earlier backup"));
-    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*.part-*")}, QDir::Files | QDir::Hidden), QStringList());
 }
 
-// cmake --install into a temporary prefix: the installed program finds its
-// templates in share/r7config/template, and keeps its files in the user's
-// folders rather than beside itself in bin/.
+// cmake --install into a temporary prefix: the installed program finds its templates in share/r7config/template and
+// keeps its files in the user's folders rather than beside itself in bin/.
 void TestHeadless::installedTree()
 {
     const QString prefix = m_dir.filePath(QStringLiteral("prefix"));
@@ -245,7 +206,7 @@ void TestHeadless::installedTree()
     const QString bin = prefix + QStringLiteral("/bin");
     QVERIFY(!QFileInfo::exists(bin + QStringLiteral("/template")));
     const QString file = m_dir.filePath(QStringLiteral("installed.xlsx"));
-    const Run run = runProgram(bin + QStringLiteral("/r7config"), QStringList{"--export", file} + link("tcp"));
+    const Run run = runProgram(bin + QStringLiteral("/r7config"), QStringList{"--export", file} + m_link["tcp"]);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(values(file, ExelToWrite::ColValue).size(), templateRows().size());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
