@@ -1,6 +1,5 @@
-// Export and import against the simulator: the rows of an export, the row
-// rules of an import with their safety checks, and the Test Maintain page's
-// buttons, also while the link goes down.
+// Export and import against the simulator: the rows of an export, the row rules of an import with their safety
+// checks, and the Test Maintain page's buttons, also while the link goes down.
 
 #include "Excel/exeltowrite.h"
 #include "Excel/parametertable.h"
@@ -17,8 +16,6 @@
 #include <QtWidgets>
 
 using namespace EditorDriver;
-
-namespace {
 
 const QStringList Header = {"Address", "Name", "Type", "Max", "Min", "Page", "Value"};
 
@@ -38,7 +35,7 @@ struct BoxCloser : QTimer
     QStringList texts;
 };
 
-QString cell(const QString &path, int row, int column)
+static QString cell(const QString &path, int row, int column)
 {
     XlsxWorkbook book;
     if (book.open(path) != XlsxWorkbook::Ok || book.selectSheet(ExelToWrite::SheetName) != XlsxWorkbook::Ok)
@@ -46,16 +43,14 @@ QString cell(const QString &path, int row, int column)
     return book.cellText(row, column);
 }
 
-} // namespace
-
 class TestWorkbookTransfer : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
-    void init();
+    void cleanupTestCase() { QDir(m_appDir + QStringLiteral("/export")).removeRecursively(); }
+    void init() { QVERIFY(m_sim.command(QStringLiteral("fail off"))); }
     void exportRows();
     void importRows_data();
     void importRows();
@@ -64,7 +59,11 @@ private slots:
     void disconnectDuringExport();
 
 private:
-    QString book(const QString &name, const QVector<QStringList> &rows);
+    QString book(const QString &name, const QVector<QStringList> &rows)
+    {
+        const QString path = m_dir.filePath(name);
+        return XlsxWorkbook::create(path, ExelToWrite::SheetName, rows) == XlsxWorkbook::Ok ? path : QString();
+    }
     void click(const char *name) { QTest::mouseClick(m_page->findChild<QPushButton *>(name), Qt::LeftButton); }
 
     QTemporaryDir m_dir;
@@ -78,12 +77,10 @@ private:
 void TestWorkbookTransfer::initTestCase()
 {
     TestSupport::installMessageCollector(TestSupport::PassAllButDebugAndSizeHints);
-    // The fallback export folder goes below ~/.qttest.
-    QStandardPaths::setTestModeEnabled(true);
+    QStandardPaths::setTestModeEnabled(true); // the fallback export folder goes below ~/.qttest
     qputenv("R7CONFIG_SETTINGS_DIR", m_dir.path().toLocal8Bit());
     QVERIFY2(m_sim.start(), qPrintable(m_sim.errorString()));
-    // The page looks for templates beside the executable.
-    m_appDir = QCoreApplication::applicationDirPath();
+    m_appDir = QCoreApplication::applicationDirPath(); // the page looks for templates beside the executable
     QVERIFY(QDir().mkpath(m_appDir + QStringLiteral("/template")));
     for (int language : {0, 1})
         QCOMPARE(XlsxWorkbook::create(m_appDir + QStringLiteral("/template/") + templateFileName(language),
@@ -97,22 +94,6 @@ void TestWorkbookTransfer::initTestCase()
     m_window->showPage(PageTestMaintain);
 }
 
-void TestWorkbookTransfer::cleanupTestCase()
-{
-    QDir(m_appDir + QStringLiteral("/export")).removeRecursively();
-}
-
-void TestWorkbookTransfer::init()
-{
-    QVERIFY(m_sim.command(QStringLiteral("fail off")));
-}
-
-QString TestWorkbookTransfer::book(const QString &name, const QVector<QStringList> &rows)
-{
-    const QString path = m_dir.filePath(name);
-    return XlsxWorkbook::create(path, ExelToWrite::SheetName, rows) == XlsxWorkbook::Ok ? path : QString();
-}
-
 void TestWorkbookTransfer::exportRows()
 {
     QVERIFY(m_sim.command(QStringLiteral("set 8102 33")) && m_sim.command(QStringLiteral("fail 8151")));
@@ -124,62 +105,55 @@ void TestWorkbookTransfer::exportRows()
                                {"656", "small float", "3"}, {"", "no address", "1", "", "", "", "keep"},
                                {"8151", "refused", "1", "", "", "", "999"}, {"Address", "a second header", "Type"}});
     QCOMPARE(m_transfer.exportWorkbook(workbookCollection(), path, modbusClient()), 1);
-    // The row without an address was not read: four good reads, one refused.
     const TransferReport &report = m_transfer.report();
     QCOMPARE(QVector<int>({report.transferred, report.failed, report.skipped}), QVector<int>({4, 1, 1}));
     QCOMPARE(report.problems, QStringList({"8151", "Address"}));
-    // What an independent reader finds in the value column.
-    QProcess reader;
-    reader.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import openpyxl,sys\nws = openpyxl.load_workbook(sys.argv[1])['读写类']\n"
-                                 "print('|'.join(r[6] or '' for r in ws.iter_rows(min_row=2, values_only=True)))"),
-                  path});
+    QProcess reader; // an independent reader of the value column
+    reader.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral("import openpyxl, sys\nws = "
+                 "openpyxl.load_workbook(sys.argv[1])['读写类']\nprint('|'.join(r[6] or '' for r in ws.iter_rows("
+                 "min_row=2, values_only=True)))"), path});
     QVERIFY(reader.waitForFinished(30000));
-    QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).trimmed(),
-             QStringLiteral("33|70000|1.5|1.2e-05|keep||"));
+    QCOMPARE(reader.readAllStandardOutput().trimmed(), QByteArray("33|70000|1.5|1.2e-05|keep||"));
 }
 
 void TestWorkbookTransfer::importRows_data()
 {
     QTest::addColumn<QString>("cells");  // address, type, upper, lower, value
     QTest::addColumn<int>("connType");
-    QTest::addColumn<int>("address");    // the register to look at
-    QTest::addColumn<QString>("held");   // it and the next afterwards; 4369 (0x1111) before
+    QTest::addColumn<QString>("held");   // the row's register and the next afterwards; 4369 (0x1111) before
     QTest::addColumn<int>("skipped");
     QTest::addColumn<int>("failed");     // 1: the device refuses the write
-    const auto row = [](const char *name, const char *cells, int connType, int address, const char *held,
-                        int skipped = 0, int failed = 0) {
-        QTest::newRow(name) << QString::fromLatin1(cells) << connType << address << held << skipped << failed;
+    const auto row = [](const char *name, const char *cells, int connType, const char *held, int skipped = 0,
+                        int failed = 0) {
+        QTest::newRow(name) << QString(cells) << connType << held << skipped << failed;
     };
     const char *kept = "4369 4369";
-    row("type 1 above 32767, at the upper limit", "8152,1,40000,0,40000", 1, 8152, "40000 4369");
-    row("type 2, 32-bit value", "212,2,4294967295,0,4294967290", 1, 212, "65535 65530");
-    row("type 3 is never imported", "116,3,5000,0,2", 1, 116, kept);
-    row("above the upper limit", "116,2,5000,1,5001", 1, 116, kept);
-    row("below the lower limit", "116,2,5000,1,0", 1, 116, kept);
-    row("value 1.5", "116,2,5000,0,1.5", 1, 116, kept, 1);
-    row("type 12", "116,12,5000,0,5", 1, 116, kept, 1);
-    // Its low 16 bits (20) would pass for a valid send gap.
-    row("type 1 above 65535", "8152,1,4294967295,0,65556", 1, 8152, kept, 1);
-    row("pair reaching a calibration point", "213,2,999999,0,100", 1, 213, kept, 1);
-    row("RTU: serial port settings kept", "8002,1,7,0,2", 0, 8002, kept);
-    row("TCP: serial port settings written", "8002,1,7,0,2", 1, 8002, "2 4369");
-    row("TCP: network settings kept", "8105,1,255,0,7", 1, 8105, kept);
-    row("device refuses", "8152,1,65535,0,20", 1, 8152, kept, 0, 1);
+    row("type 1 above 32767, at the upper limit", "8152,1,40000,0,40000", 1, "40000 4369");
+    row("type 2, 32-bit value", "212,2,4294967295,0,4294967290", 1, "65535 65530");
+    row("type 3 is never imported", "116,3,5000,0,2", 1, kept);
+    row("above the upper limit", "116,2,5000,1,5001", 1, kept);
+    row("below the lower limit", "116,2,5000,1,0", 1, kept);
+    row("value 1.5", "116,2,5000,0,1.5", 1, kept, 1);
+    row("type 12", "116,12,5000,0,5", 1, kept, 1);
+    row("type 1 above 65535, its low 16 bits a valid send gap", "8152,1,4294967295,0,65556", 1, kept, 1);
+    row("pair reaching a calibration point", "213,2,999999,0,100", 1, kept, 1);
+    row("RTU: serial port settings kept", "8002,1,7,0,2", 0, kept);
+    row("TCP: serial port settings written", "8002,1,7,0,2", 1, "2 4369");
+    row("TCP: network settings kept", "8105,1,255,0,7", 1, kept);
+    row("device refuses", "8152,1,65535,0,20", 1, kept, 0, 1);
 }
 
 void TestWorkbookTransfer::importRows()
 {
     QFETCH(QString, cells);
     QFETCH(int, connType);
-    QFETCH(int, address);
     QFETCH(QString, held);
     QFETCH(int, skipped);
     QFETCH(int, failed);
+    const QStringList c = cells.split(QLatin1Char(','));
+    const int address = c[0].toInt();
     QVERIFY(setRegister32(m_sim, address, 0x11111111));
     QVERIFY(!failed || m_sim.command(QStringLiteral("fail %1").arg(address)));
-    const QStringList c = cells.split(QLatin1Char(','));
     const QString path = book(QStringLiteral("import.xlsx"), {Header, {c[0], "name", c[1], c[2], c[3], "page", c[4]}});
     const int writes = simWrites(m_sim);
     g_connType = connType;
@@ -198,8 +172,7 @@ void TestWorkbookTransfer::buttons_data()
     QTest::addColumn<int>("language");
     QTest::addColumn<QString>("file"); // where the export goes
     QTest::newRow("Chinese, over an old export") << 1 << m_appDir + "/export/KDT-R7_导出文件.xlsx";
-    // An installed program's folder takes no export: the user's data folder does.
-    QTest::newRow("English, no export folder possible")
+    QTest::newRow("English, no export folder beside the program: the user's data folder")
         << 0 << QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                     + "/r7config/export/KDT-R7_ExportFile.xlsx";
 }
@@ -214,8 +187,7 @@ void TestWorkbookTransfer::buttons()
     QDir(folder).removeRecursively();
     QVERIFY(language == 0 || QDir().mkpath(folder));
     QFile old(language == 0 ? folder : file);
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") > 0);
-    old.close();
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") > 0 && old.flush());
     QVERIFY(m_sim.command(QStringLiteral("set 8152 42")));
     BoxCloser boxes;
     click("Btu_Export");
@@ -240,14 +212,11 @@ void TestWorkbookTransfer::buttons()
 // Last: the link goes down.
 void TestWorkbookTransfer::disconnectDuringExport()
 {
-    // Slow replies keep the export busy long enough to press buttons.
-    QVERIFY(m_sim.command(QStringLiteral("delay 15")));
-    const QRegularExpression exportStart(QStringLiteral("^PATH"));
-    const int exportsBefore = g_traces.filter(exportStart).size();
+    QVERIFY(m_sim.command(QStringLiteral("delay 15"))); // slow replies keep the export busy while buttons are pressed
+    const int exportsBefore = g_traces.filter(QRegularExpression("^PATH")).size();
     bool pausedDuring = false;
     QTimer::singleShot(300, this, [&] {
-        // A tick now polls nothing (a header poll would fail and count) and
-        // leaves the pause in place; neither button starts a second transfer.
+        // A tick polls nothing (a header poll would fail and count) and leaves the pause; no button starts a transfer.
         m_sim.command(QStringLiteral("fail 0"));
         const int failures = failureCountOf(m_window.get());
         m_window->onTick();
@@ -264,10 +233,9 @@ void TestWorkbookTransfer::disconnectDuringExport()
     ParameterTransfer::setImportFileChooser({});
     QVERIFY(pausedDuring);
     QVERIFY(boxes.texts.isEmpty());
-    QCOMPARE(g_traces.filter(exportStart).size() - exportsBefore, 1);
+    QCOMPARE(g_traces.filter(QRegularExpression("^PATH")).size() - exportsBefore, 1);
     QVERIFY(m_page->findChild<QProgressBar *>(QStringLiteral("progressBar_Export"))->isHidden());
-    // Not saved: still the bare template.
-    QCOMPARE(cell(ParameterTransfer::exportPath(0, m_appDir), 2, ExelToWrite::ColValue), QString());
+    QCOMPARE(cell(ParameterTransfer::exportPath(0, m_appDir), 2, ExelToWrite::ColValue), QString()); // not saved
     QVERIFY(down.wait(5000));
     QVERIFY(g_tickPending);
 }
