@@ -3,12 +3,12 @@
 #include "Modbus/linkstate.h"
 #include "Modbus/registeraccess.h"
 
+#include "loopbackclient.h"
 #include "simprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QModbusTcpClient>
-#include <QSignalSpy>
 
 #include <sys/resource.h>
 
@@ -24,21 +24,6 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-QModbusTcpClient *connectClient(quint16 port, int timeoutMs)
-{
-    auto *client = new QModbusTcpClient;
-    client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, QStringLiteral("127.0.0.1"));
-    client->setConnectionParameter(QModbusDevice::NetworkPortParameter, port);
-    client->setTimeout(timeoutMs);
-    client->setNumberOfRetries(0);
-    setModbusClient(client);
-    QSignalSpy state(client, &QModbusDevice::stateChanged);
-    client->connectDevice();
-    while (client->state() != QModbusDevice::ConnectedState && state.wait(2000)) {
-    }
-    return client->state() == QModbusDevice::ConnectedState ? client : nullptr;
 }
 
 } // namespace
@@ -57,7 +42,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    QModbusTcpClient *client = connectClient(sim.tcpPort(), waitMs);
+    QModbusTcpClient *client = connectLoopbackClient(sim.tcpPort(), waitMs);
     if (!client) {
         std::fprintf(stderr, "no connection to r7sim\n");
         return 1;

@@ -4,6 +4,7 @@
 #include "Modbus/parameterentry.h"
 #include "Modbus/registeraccess.h"
 
+#include "loopbackclient.h"
 #include "simprocess.h"
 
 #include <QDeadlineTimer>
@@ -21,17 +22,6 @@ class tst_RegisterAccess : public QObject
 
     SimProcess m_sim;
 
-    QModbusTcpClient *connectTo(quint16 port, int timeoutMs = 1000)
-    {
-        auto *client = new QModbusTcpClient;
-        client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, QStringLiteral("127.0.0.1"));
-        client->setConnectionParameter(QModbusDevice::NetworkPortParameter, port);
-        client->setTimeout(timeoutMs);
-        client->setNumberOfRetries(0);
-        setModbusClient(client);
-        const auto up = [client] { return client->state() == QModbusDevice::ConnectedState; };
-        return client->connectDevice() && QTest::qWaitFor(up) ? client : nullptr;
-    }
     static Settings request(int address, int num, int responseTime = 1000)
     {
         Settings settings;
@@ -54,7 +44,7 @@ private slots:
     {
         const struct { int format, count; quint32 value; const char *held; } cases[] = {
             {0, 1, 0x00030007u, "7 9"}, {0, 2, 65538u, "1 2"}, {1, 2, 65538u, "2 1"}, {0, 3, 0x3FC00000u, "16320 0"}};
-        QModbusTcpClient *client = connectTo(m_sim.tcpPort());
+        QModbusTcpClient *client = connectLoopbackClient(m_sim.tcpPort());
         for (const auto &c : cases) {
             g_dwordFormat = c.format;
             const ParameterEntry entry{c.value, 226, quint16(c.count)};
@@ -92,7 +82,7 @@ private slots:
         QModbusTcpClient unconnected;
         QModbusClient *client = situation == QLatin1String("unconnected") ? &unconnected : nullptr;
         if (situation != QLatin1String("none") && !client) {
-            client = connectTo(m_sim.tcpPort(), write ? 60000 : situation == QLatin1String("closing") ? 2000 : 500);
+            client = connectLoopbackClient(m_sim.tcpPort(), write ? 60000 : situation == QLatin1String("closing") ? 2000 : 500);
             QVERIFY(client && m_sim.command(situation.startsWith(QLatin1String("fail")) ? situation : "noreply on"));
         }
         QObject scope;
@@ -118,7 +108,7 @@ private slots:
                 }
             });
         });
-        QModbusTcpClient *client = server.listen(QHostAddress::LocalHost) ? connectTo(server.serverPort()) : nullptr;
+        QModbusTcpClient *client = server.listen(QHostAddress::LocalHost) ? connectLoopbackClient(server.serverPort()) : nullptr;
         quint16 buffer[4] = {9, 9, 9, 9};
         QCOMPARE(readRegisters(client, request(0, 4), buffer), ResultOk);
         QCOMPARE(QList<quint16>(buffer, buffer + 4), QList<quint16>({0x1234, 0x1235, 0, 0}));
@@ -152,7 +142,7 @@ private slots:
     // at once: the waits must give up instead of spinning until a time-out that never comes.
     void waitsEndWithTheApplication()
     {
-        QModbusTcpClient *client = connectTo(m_sim.tcpPort(), 60000);
+        QModbusTcpClient *client = connectLoopbackClient(m_sim.tcpPort(), 60000);
         QVERIFY(client && m_sim.command(QStringLiteral("noreply on")));
         QTimer::singleShot(100, [] { QCoreApplication::exit(0); });
         quint16 buffer[2] = {1, 2};
