@@ -5,6 +5,7 @@
 #include "Excel/parametertransfer.h"
 #include "Excel/spreadsheet.h"
 #include "Modbus/linkstate.h"
+#include "Modbus/modbussetting.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
+#include <QSettings>
 
 // Workbook export and import of the Test Maintain page. The transfers
 // themselves (Excel/) know no widgets; here they get their progress bars,
@@ -28,6 +30,16 @@ ExelToWrite &pageTransfer()
 {
     static ExelToWrite transfer;
     return transfer;
+}
+
+// "setting.ini" [Config] RowByRow=true: exports read one row per request, for
+// a device that refuses reads over registers it does not use. Set by hand; off
+// by default. Read at every export, so no restart is needed.
+bool rowByRowExport()
+{
+    return QSettings(ModbusSetting::settingsFilePath(), QSettings::IniFormat)
+        .value(QStringLiteral("Config/RowByRow"), false)
+        .toBool();
 }
 
 void prepareBar(QProgressBar *bar)
@@ -129,6 +141,7 @@ void TestMaintain::on_Btu_Export_clicked()
     int result;
     {
         BarFeed feed(pageTransfer(), ExelToWrite::ExportBar, ui->progressBar_Export);
+        pageTransfer().setRowByRow(rowByRowExport());
         result = ParameterTransfer::exportParameters(pageTransfer(), workbookCollection(), g_language,
                                                      QCoreApplication::applicationDirPath(), modbusClient(), &file);
     }

@@ -1,5 +1,6 @@
 #include "Excel/exeltowrite.h"
 
+#include "Excel/readplan.h"
 #include "Excel/spreadsheet.h"
 #include "Excel/xlsxworkbook.h"
 #include "Modbus/linkstate.h"
@@ -7,11 +8,9 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QModbusClient>
 #include <QPointer>
-#include <QTimer>
 
 #include <cstring>
 
@@ -190,22 +189,24 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
     const Bar bar = exporting ? ExportBar : ImportBar;
     emit progressRange(bar, 1, rows);
 
-    m_pace.start();
-    m_accesses = 0;
     // The client may go away while events are handled between rows.
     const QPointer<QModbusClient> guardedClient(client);
-    for (int row = 2; row <= rows; ++row) {
-        emit progressValue(bar, row);
-        ++m_report.rows;
-        const bool goOn = exporting ? exportRow(book.get(), row, guardedClient.data())
-                                    : importRow(book.get(), row, guardedClient.data());
-        if (!goOn) {
-            // The link is being torn down: no save, and polling stays paused
-            // until the next link-up.
-            s_running = false;
-            book->close();
-            return Aborted;
+    bool goOn = true;
+    if (exporting) {
+        goOn = exportRows(book.get(), rows, guardedClient);
+    } else {
+        for (int row = 2; goOn && row <= rows; ++row) {
+            emit progressValue(bar, row);
+            ++m_report.rows;
+            goOn = importRow(book.get(), row, guardedClient.data());
         }
+    }
+    if (!goOn) {
+        // The link is being torn down: no save, and polling stays paused
+        // until the next link-up.
+        s_running = false;
+        book->close();
+        return Aborted;
     }
 
     qDebug() << (exporting ? "导出完成" : "读取完成");
@@ -227,58 +228,86 @@ bool ExelToWrite::beforeDeviceAccess()
 {
     if (g_linkClosing)
         return false;
-    // The user interface gets its events before every device access, and the
-    // rows are paced at one access per millisecond on average. A plain 1 ms
-    // wait per row costs about 2 ms with the GLib event dispatcher (its
-    // timers have whole-millisecond resolution), which doubled a transfer on
-    // a fast link; a row that came late therefore only handles the pending
-    // events, and the next rows catch up.
-    ++m_accesses;
-    const qint64 aheadMs = (m_accesses * 1000000 - m_pace.nsecsElapsed()) / 1000000;
-    if (aheadMs >= 1) {
-        QEventLoop loop;
-        bool woken = false;
-        QTimer::singleShot(int(aheadMs), Qt::PreciseTimer, &loop, [&loop, &woken] {
-            woken = true;
-            loop.quit();
-        });
-        loop.exec();
-        // Not woken: the application is quitting; nested loops no longer wait.
-        if (!woken)
-            return false;
-    } else {
-        QCoreApplication::processEvents();
-    }
+    // Every wait for the device runs the event loop; between two accesses the
+    // user interface only gets what came in meanwhile. No wait is added: a
+    // window stays as responsive without one (docs/benchmarks.md), and a run
+    // without a window goes from row to row at once.
+    QCoreApplication::processEvents();
     return !g_linkClosing;
 }
 
-bool ExelToWrite::exportRow(XlsxWorkbook *book, int row, QModbusClient *client)
+// A parameter row of the export: its row, its type, and its address as the
+// report names it.
+struct ExelToWrite::ExportRow
 {
-    const QString addressText = book->cellText(row, ColAddress);
-    const QString typeText = book->cellText(row, ColType);
-    if (addressText.isEmpty())
-        return true;
-    quint32 address = 0, type = 0;
-    if (!parseUnsigned(addressText, &address) || address > 0xFFFF || !parseUnsigned(typeText, &type)
-        || type < 1 || type > 3) {
-        // Not a parameter row (a note, a second header): nothing to read.
-        m_report.note(false, rowLabel(addressText, row));
-        return true;
-    }
-    if (!beforeDeviceAccess())
-        return false;
+    int row;
+    quint32 type;
+    QString where;
+};
 
-    ParameterEntry entry;
-    entry.address = qint32(address);
-    entry.count = quint16(type);
-    ResultCode result = ResultOk;
-    const quint32 value = readEntry(entry, client, &result);
+// Reads the registers of every parameter row into its value column: blocks of
+// neighbouring rows with one request each (ReadPlan), or one row per request.
+// A block the device refuses or leaves unanswered is read again row by row, so
+// that a register it will not give costs only its own row.
+bool ExelToWrite::exportRows(XlsxWorkbook *book, int rows, const QPointer<QModbusClient> &client)
+{
+    QVector<ExportRow> readRows;
+    QVector<ReadPlan::Span> spans;
+    for (int row = 2; row <= rows; ++row) {
+        ++m_report.rows;
+        const QString addressText = book->cellText(row, ColAddress);
+        const QString typeText = book->cellText(row, ColType);
+        if (addressText.isEmpty())
+            continue;
+        quint32 address = 0, type = 0;
+        if (!parseUnsigned(addressText, &address) || address > 0xFFFF || !parseUnsigned(typeText, &type)
+            || type < 1 || type > 3) {
+            // Not a parameter row (a note, a second header): nothing to read.
+            m_report.note(false, rowLabel(addressText, row));
+            continue;
+        }
+        readRows.append({row, type, addressText.trimmed()});
+        spans.append({address, registerCount(type)});
+    }
+    // Rows without a read are done at once; the others as their values come in.
+    m_filled = rows - 1 - readRows.size();
+    emit progressValue(ExportBar, 1 + m_filled);
+
+    const QVector<ReadPlan::Read> reads = m_rowByRow ? ReadPlan::oneByOne(spans) : ReadPlan::plan(spans);
+    quint16 words[ReadPlan::MaxRegisters] = {};
+    for (const ReadPlan::Read &read : reads) {
+        if (!beforeDeviceAccess())
+            return false;
+        Settings request;
+        request.address = int(read.first);
+        request.num = quint16(read.count);
+        const ResultCode result = readRegisters(client.data(), request, words);
+        if (result == ResultOk || read.spans.size() == 1) {
+            for (int i : read.spans)
+                fillRow(book, readRows[i], result, words + (spans[i].address - read.first));
+            continue;
+        }
+        qDebug() << "块读取失败，逐行读取" << read.first << read.count;
+        for (int i : read.spans) {
+            if (!beforeDeviceAccess())
+                return false;
+            request.address = int(spans[i].address);
+            request.num = quint16(spans[i].count);
+            fillRow(book, readRows[i], readRegisters(client.data(), request, words), words);
+        }
+    }
+    return true;
+}
+
+void ExelToWrite::fillRow(XlsxWorkbook *book, const ExportRow &row, ResultCode result, const quint16 *words)
+{
+    const quint32 value = result == ResultOk ? entryValue(quint16(row.type), words) : 0;
     QString text;
     if (result != ResultOk) {
         // An empty value cell makes a later import skip the row instead of
         // restoring a made-up value.
-        m_report.note(true, addressText.trimmed());
-    } else if (type == 3) {
+        m_report.note(true, row.where);
+    } else if (row.type == 3) {
         float f;
         static_assert(sizeof f == sizeof value, "IEEE-754 single expected");
         std::memcpy(&f, &value, sizeof f);
@@ -288,9 +317,9 @@ bool ExelToWrite::exportRow(XlsxWorkbook *book, int row, QModbusClient *client)
         text = QString::number(value);
         ++m_report.transferred;
     }
-    qDebug() << "导出" << address << text;
-    setCellText(row, ColValue, text, book);
-    return true;
+    qDebug() << "导出" << row.where << text;
+    setCellText(row.row, ColValue, text, book);
+    emit progressValue(ExportBar, 1 + ++m_filled);
 }
 
 bool ExelToWrite::importRow(XlsxWorkbook *book, int row, QModbusClient *client)

@@ -1,8 +1,10 @@
 #ifndef EXELTOWRITE_H
 #define EXELTOWRITE_H
 
-#include <QElapsedTimer>
+#include "Modbus/registeraccess.h"
+
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +65,12 @@ public:
     // The rows of the last transfer.
     const TransferReport &report() const { return m_report; }
 
+    // Export (and so compare) reads one row per request instead of blocks of
+    // neighbouring rows, for devices that refuse reads over registers they do
+    // not use. The import always writes one row per request.
+    void setRowByRow(bool rowByRow) { m_rowByRow = rowByRow; }
+    bool rowByRow() const { return m_rowByRow; }
+
     // True from the first row of a transfer to its end: the refresh cycle
     // starts no tick meanwhile.
     static bool isRunning();
@@ -85,12 +93,14 @@ private:
     int transfer(Direction direction, WorkbookCollection *books, const QString &path, QModbusClient *client);
     // false: the link is closing and the transfer must end.
     bool beforeDeviceAccess();
-    bool exportRow(XlsxWorkbook *book, int row, QModbusClient *client);
+    struct ExportRow;
+    bool exportRows(XlsxWorkbook *book, int rows, const QPointer<QModbusClient> &client);
+    void fillRow(XlsxWorkbook *book, const ExportRow &row, ResultCode result, const quint16 *words);
     bool importRow(XlsxWorkbook *book, int row, QModbusClient *client);
 
     TransferReport m_report;
-    QElapsedTimer m_pace;   // since the first row of the running transfer
-    qint64 m_accesses = 0;  // device accesses of the running transfer
+    bool m_rowByRow = false;
+    int m_filled = 0; // progress of the export: rows done
 };
 
 #endif // EXELTOWRITE_H

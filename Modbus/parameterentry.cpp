@@ -31,5 +31,10 @@ quint32 readEntry(const ParameterEntry &entry, QModbusClient *client, ResultCode
         *result = code;
     if (code != ResultOk)
         return ReadFailedValue;
-    return request.num == 1 ? words[0] : joinDword(words, g_dwordFormat);
+    return entryValue(entry.count, words);
+}
+
+quint32 entryValue(quint16 count, const quint16 *words)
+{
+    return count == 1 ? words[0] : joinDword(words, g_dwordFormat);
 }

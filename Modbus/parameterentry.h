@@ -21,4 +21,8 @@ ResultCode writeEntry(const ParameterEntry &entry, QModbusClient *client);
 // (when asked for) tells a failed read from a register that holds that value.
 quint32 readEntry(const ParameterEntry &entry, QModbusClient *client, ResultCode *result = nullptr);
 
+// The value of an entry of that count whose registers are words (one, or two
+// in the word order g_dwordFormat).
+quint32 entryValue(quint16 count, const quint16 *words);
+
 #endif // PARAMETERENTRY_H

@@ -1,12 +1,18 @@
-// Full export and import of the parameter template against the simulator,
-// in milliseconds per row, and over RTU against the time the same requests
-// take on the wire.
+// Full export, compare and import of the parameter template against the
+// simulator: in milliseconds per row, and over RTU against the time the same
+// requests take on the wire.
 //
 //   bench_workbook tcp [ROUNDS]
-//   bench_workbook rtu [ROUNDS]   (38400 8N1 through a socat pty pair, the
-//                                  simulator pacing replies like a real line)
+//   bench_workbook rtu [ROUNDS] [BAUD]   (8N1 through a socat pty pair, default
+//                                         38400, the simulator pacing replies
+//                                         like a real line)
+//
+// Exports run in blocks (as the program does by default) and row by row; both
+// must give the same sheet. Meanwhile a 1 ms timer measures how long the event
+// loop went without a turn: what the window's responsiveness depends on.
 #include "Excel/exeltowrite.h"
 #include "Excel/parametertable.h"
+#include "Excel/readplan.h"
 #include "Excel/spreadsheet.h"
 #include "Excel/xlsxworkbook.h"
 #include "Modbus/displayweightthread.h"
@@ -25,6 +31,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPushButton>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +76,7 @@ int main(int argc, char **argv)
 
     const bool rtu = argc > 1 && QLatin1String(argv[1]) == QLatin1String("rtu");
     const int rounds = argc > 2 ? atoi(argv[2]) : 5;
+    const QString baud = argc > 3 ? QString::fromLatin1(argv[3]) : QStringLiteral("38400");
 
     std::unique_ptr<SocatPair> pair;
     QStringList simArgs = {QStringLiteral("--tcp"), QStringLiteral("0")};
@@ -78,9 +86,9 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "socat: %s\n", qPrintable(pair->errorString()));
             return 1;
         }
-        simArgs = QStringList{QStringLiteral("--rtu"), pair->second(), QStringLiteral("--baud"),
-                              QStringLiteral("38400"), QStringLiteral("--data-bits"), QStringLiteral("8"),
-                              QStringLiteral("--parity"), QStringLiteral("none"), QStringLiteral("--line-timing")};
+        simArgs = QStringList{QStringLiteral("--rtu"), pair->second(), QStringLiteral("--baud"), baud,
+                              QStringLiteral("--data-bits"), QStringLiteral("8"), QStringLiteral("--parity"),
+                              QStringLiteral("none"), QStringLiteral("--line-timing")};
     }
     SimProcess sim(simArgs);
     if (!sim.start()) {
@@ -93,7 +101,8 @@ int main(int argc, char **argv)
     if (rtu) {
         field<QComboBox>(page, "connectType")->setCurrentIndex(0);
         field<QComboBox>(page, "serialnumcomboBox")->setEditText(pair->first());
-        field<QComboBox>(page, "baudCombo")->setCurrentIndex(3);
+        QComboBox *bauds = field<QComboBox>(page, "baudCombo");
+        bauds->setCurrentIndex(bauds->findText(baud));
         field<QComboBox>(page, "dataBitsCombo")->setCurrentIndex(1);
         field<QComboBox>(page, "parityCombo")->setCurrentIndex(0);
     } else {
@@ -134,19 +143,81 @@ int main(int argc, char **argv)
                         exchangeMs(sim, 8, 5 + 2 * count));
         }
     }
+    // The longest the event loop went without a turn, from a 1 ms timer.
+    QElapsedTimer sinceTick;
+    qint64 longestNs = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestNs = std::max(longestNs, sinceTick.nsecsElapsed());
+        sinceTick.start();
+    });
+    const auto watchLoop = [&] {
+        longestNs = 0;
+        sinceTick.start();
+        ticker.start(1);
+    };
+
     ExelToWrite transfer;
-    std::vector<double> exportMs, importMs;
+    // The row loop alone: from the progress range (set before the first row)
+    // to the last row's progress.
+    QElapsedTimer loopTimer;
+    double loopMs = 0;
+    QObject::connect(&transfer, &ExelToWrite::progressRange, [&](int, int, int) { loopTimer.start(); });
+    QObject::connect(&transfer, &ExelToWrite::progressValue, [&](int, int value) {
+        if (value == rows + 1)
+            loopMs = double(loopTimer.nsecsElapsed()) / 1e6;
+    });
+    const QString rowsFile = dir.filePath(QStringLiteral("rows.xlsx"));
+    const QString compareFile = dir.filePath(QStringLiteral("compare.xlsx"));
+    std::vector<double> exportMs[2], loopsMs[2], compareMs, importMs, gapMs[2];
+    bool same = true;
     for (int round = 0; round < rounds; ++round) {
-        QFile::remove(exportFile);
-        QFile::copy(templateFile, exportFile);
+        for (int rowByRow : {1, 0}) {
+            const QString target = rowByRow ? rowsFile : exportFile;
+            QFile::remove(target);
+            QFile::copy(templateFile, target);
+            transfer.setRowByRow(rowByRow);
+            watchLoop();
+            QElapsedTimer t;
+            t.start();
+            const int e = transfer.exportWorkbook(workbookCollection(), target, modbusClient());
+            exportMs[rowByRow].push_back(double(t.nsecsElapsed()) / 1e6);
+            ticker.stop();
+            loopsMs[rowByRow].push_back(loopMs);
+            gapMs[rowByRow].push_back(double(longestNs) / 1e6);
+            if (e != 1 || transfer.report().problemCount() != 0) {
+                std::fprintf(stderr, "export failed: %d\n", e);
+                return 1;
+            }
+        }
+        XlsxWorkbook a, b;
+        a.open(exportFile);
+        b.open(rowsFile);
+        a.selectSheet(ExelToWrite::SheetName);
+        b.selectSheet(ExelToWrite::SheetName);
+        same = same && a.sheetXml() == b.sheetXml() && !a.sheetXml().isEmpty();
+
+        // A compare: the export's reads into a copy of a filled workbook, then
+        // the two value columns side by side.
+        QFile::remove(compareFile);
+        QFile::copy(exportFile, compareFile);
+        transfer.setRowByRow(false);
         QElapsedTimer t;
         t.start();
-        const int e = transfer.exportWorkbook(workbookCollection(), exportFile, modbusClient());
-        exportMs.push_back(double(t.nsecsElapsed()) / 1e6);
-        if (e != 1 || transfer.report().problemCount() != 0) {
-            std::fprintf(stderr, "export failed: %d\n", e);
+        const int c = transfer.exportWorkbook(workbookCollection(), compareFile, modbusClient());
+        XlsxWorkbook device;
+        device.open(compareFile);
+        device.selectSheet(ExelToWrite::SheetName);
+        int differ = 0;
+        for (int row = 2; row <= a.rowCount(); ++row)
+            differ += a.cellText(row, ExelToWrite::ColValue) != device.cellText(row, ExelToWrite::ColValue);
+        compareMs.push_back(double(t.nsecsElapsed()) / 1e6);
+        if (c != 1 || differ != 0) {
+            std::fprintf(stderr, "compare failed: %d, %d rows differ\n", c, differ);
             return 1;
         }
+
         t.start();
         const int i = transfer.importWorkbook(workbookCollection(), exportFile, modbusClient());
         importMs.push_back(double(t.nsecsElapsed()) / 1e6);
@@ -157,23 +228,43 @@ int main(int argc, char **argv)
     }
     const int imported = transfer.report().transferred;
 
-    const double e = median(exportMs), i = median(importMs);
-    std::printf("%s, %d template rows, median of %d rounds:\n", rtu ? "RTU 38400 8N1, line timing" : "TCP loopback",
-                rows, rounds);
-    std::printf("  export %.1f ms (%.2f ms per row)\n", e, e / rows);
-    std::printf("  import %.1f ms (%.2f ms per row, %d rows written)\n", i, i / rows, imported);
+    QVector<ReadPlan::Span> spans;
+    for (const TemplateRow &row : templateRows())
+        spans.append({quint32(row.address), row.type == 1 ? 1 : 2});
+    const QVector<ReadPlan::Read> reads = ReadPlan::plan(spans);
+
+    std::printf("%s, %d template rows, median of %d rounds:\n",
+                rtu ? qPrintable(QStringLiteral("RTU %1 8N1, line timing").arg(baud)) : "TCP loopback", rows, rounds);
+    for (int rowByRow : {0, 1}) {
+        const double e = median(exportMs[rowByRow]);
+        std::printf("  export %-10s %8.1f ms (%.3f ms per row; row loop %.1f ms, %.3f ms per row; %d reads;"
+                    " event loop idle at most %.2f ms)\n",
+                    rowByRow ? "row by row" : "in blocks", e, e / rows, median(loopsMs[rowByRow]),
+                    median(loopsMs[rowByRow]) / rows, rowByRow ? rows : int(reads.size()),
+                    *std::max_element(gapMs[rowByRow].begin(), gapMs[rowByRow].end()));
+    }
+    std::printf("  the two exports write the same sheet: %s\n", same ? "yes" : "NO");
+    const double c = median(compareMs), i = median(importMs);
+    std::printf("  compare %8.1f ms\n", c);
+    std::printf("  import  %8.1f ms (%.2f ms per row, %d rows written)\n", i, i / rows, imported);
     if (rtu) {
         // Read: request 8 bytes, reply 5 + 2n. Write: request 9 + 2n, reply 8.
-        double exportWire = 0, importWire = 0;
+        double rowWire = 0, blockWire = 0, importWire = 0;
         for (const TemplateRow &row : templateRows()) {
             const int n = row.type == 1 ? 1 : 2;
-            exportWire += exchangeMs(sim, 8, 5 + 2 * n);
+            rowWire += exchangeMs(sim, 8, 5 + 2 * n);
             // The import leaves the settings of the serial link it runs over.
             if (!(row.address >= 8000 && row.address <= 8045))
                 importWire += exchangeMs(sim, 9 + 2 * n, 8);
         }
-        std::printf("  wire time: export %.1f ms, import %.1f ms; ratio export %.3f, import %.3f\n", exportWire,
-                    importWire, e / exportWire, i / importWire);
+        for (const ReadPlan::Read &read : reads)
+            blockWire += exchangeMs(sim, 8, 5 + 2 * read.count);
+        std::printf("  wire time: %d covering reads %.1f ms, %d row reads %.1f ms, import %.1f ms\n",
+                    int(reads.size()), blockWire, rows, rowWire, importWire);
+        std::printf("  ratios to the covering reads' wire time: export in blocks %.3f, compare %.3f, export row by"
+                    " row %.3f;\n  row by row to its own wire time %.3f; import to its wire time %.3f\n",
+                    median(exportMs[0]) / blockWire, c / blockWire, median(exportMs[1]) / blockWire,
+                    median(exportMs[1]) / rowWire, i / importWire);
     }
-    return 0;
+    return same ? 0 : 1;
 }

@@ -54,6 +54,7 @@ struct Options
     int language = 0;
     int timeoutMs = 1000;
     bool verbose = false;
+    bool rowByRow = false;
 
     QString linkText() const
     {
@@ -201,9 +202,13 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
         QStringLiteral("MS"));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"),
         QStringLiteral("Also print the program's traces on standard error."));
+    const QCommandLineOption rowByRowOption(QStringLiteral("row-by-row"),
+        QStringLiteral("Export and compare: one read per row instead of one per block of neighbouring rows, for "
+                       "devices that refuse reads over registers they do not use (an import always writes row by "
+                       "row)."));
     parser.addOptions({helpOption, exportOption, importOption, compareOption, tcpOption, rtuOption, baudOption,
                        parityOption, dataBitsOption, stopBitsOption, unitOption, wordOrderOption, templateOption,
-                       languageOption, timeoutOption, verboseOption});
+                       languageOption, timeoutOption, verboseOption, rowByRowOption});
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -340,6 +345,7 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
         }
     }
     o->verbose = parser.isSet(verboseOption);
+    o->rowByRow = parser.isSet(rowByRowOption);
     return Parsed::Run;
 }
 
@@ -705,6 +711,7 @@ Outcome runExport(const Options &o, WorkbookCollection *books)
     }
 
     ExelToWrite transfer;
+    transfer.setRowByRow(o.rowByRow);
     LinkWatch watch(transfer);
     int result;
     {
@@ -777,6 +784,7 @@ Outcome runCompare(const Options &o, WorkbookCollection *books)
     QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner);
 
     ExelToWrite transfer;
+    transfer.setRowByRow(o.rowByRow);
     LinkWatch watch(transfer);
     int result;
     {
