@@ -63,6 +63,8 @@ private slots:
     void blockReads();
     void importRows_data();
     void importRows();
+    void pageRowByRow_data();
+    void pageRowByRow();
     void buttons_data();
     void buttons();
     void disconnectDuringExport();
@@ -282,6 +284,40 @@ void TestWorkbookTransfer::importRows()
     const TransferReport &report = m_transfer.report();
     QCOMPARE(QVector<int>({report.transferred, report.skipped, report.failed}),
              QVector<int>({written, skipped, failed}));
+}
+
+void TestWorkbookTransfer::pageRowByRow_data()
+{
+    QTest::addColumn<QString>("setting"); // [Config] RowByRow in setting.ini, empty: none
+    QTest::addColumn<int>("blocksRefused");
+    QTest::newRow("no setting: blocks") << "" << 1;
+    QTest::newRow("RowByRow=true") << "true" << 0;
+    QTest::newRow("RowByRow=false") << "false" << 1;
+}
+
+// The page's export reads in blocks unless setting.ini says otherwise; either way only the refused row fails.
+void TestWorkbookTransfer::pageRowByRow()
+{
+    QFETCH(QString, setting);
+    QFETCH(int, blocksRefused);
+    {
+        QSettings ini(ModbusSetting::settingsFilePath(), QSettings::IniFormat);
+        if (setting.isEmpty())
+            ini.remove(QStringLiteral("Config/RowByRow"));
+        else
+            ini.setValue(QStringLiteral("Config/RowByRow"), setting);
+    }
+    g_language = 0;
+    QVERIFY(m_sim.command(QStringLiteral("fail 119")));
+    const int traces = g_traces.size();
+    BoxCloser boxes;
+    click("Btu_Export");
+    QSettings(ModbusSetting::settingsFilePath(), QSettings::IniFormat).remove(QStringLiteral("Config"));
+    QCOMPARE(g_traces.mid(traces).filter(QStringLiteral("块读取失败")).size(), blocksRefused);
+    QCOMPARE(boxes.texts.size(), 1);
+    const QRegularExpression oneFailed(QStringLiteral("^Export Finish!.*\\b1 row.* 118$"),
+                                       QRegularExpression::DotMatchesEverythingOption);
+    QVERIFY2(oneFailed.match(boxes.texts.first()).hasMatch(), qPrintable(boxes.texts.first()));
 }
 
 void TestWorkbookTransfer::buttons_data()
