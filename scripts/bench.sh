@@ -16,7 +16,9 @@ echo "== polling, RTU 38400 with line timing"
 xvfb-run -a -s "-screen 0 1280x900x24" ./build/bench/bench_polling rtu "${SECONDS_POLLING:-60}" 2>/dev/null
 echo "== monitoring page, 24 h of ticks"
 QT_QPA_PLATFORM=offscreen ./build/bench/bench_updatedraw 2>/dev/null
-echo "== workbook export and import, TCP"
+echo "== workbook export, compare and import, TCP"
 QT_QPA_PLATFORM=offscreen ./build/bench/bench_workbook tcp 5 2>/dev/null
-echo "== workbook export and import, RTU 38400 with line timing"
-QT_QPA_PLATFORM=offscreen ./build/bench/bench_workbook rtu 3 2>/dev/null
+echo "== workbook export, compare and import, RTU 38400 with line timing"
+QT_QPA_PLATFORM=offscreen ./build/bench/bench_workbook rtu 3 38400 2>/dev/null
+echo "== workbook export, compare and import, RTU 9600 with line timing"
+QT_QPA_PLATFORM=offscreen ./build/bench/bench_workbook rtu 3 9600 2>/dev/null
