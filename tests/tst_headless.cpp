@@ -322,8 +322,17 @@ void TestHeadless::installedTree()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
     QCOMPARE(AppPaths::exportBase(bin), m_dir.filePath(QStringLiteral("data/r7config")));
-    if (qEnvironmentVariableIsEmpty("R7CONFIG_SETTINGS_DIR"))
-        QCOMPARE(AppPaths::settingsDirectory(bin), m_dir.filePath(QStringLiteral("config/r7config")));
+    const QByteArray settingsDir = qgetenv("R7CONFIG_SETTINGS_DIR");
+    qunsetenv("R7CONFIG_SETTINGS_DIR");
+    const QString settings = AppPaths::settingsDirectory(bin);
+    // A program folder that cannot be written (below a plain file, which stops even root) keeps no setting.ini.
+    QFile plain(m_dir.filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    const QString unwritable = AppPaths::settingsDirectory(plain.fileName() + QStringLiteral("/app"));
+    if (!settingsDir.isEmpty())
+        qputenv("R7CONFIG_SETTINGS_DIR", settingsDir);
+    QCOMPARE(settings, m_dir.filePath(QStringLiteral("config/r7config")));
+    QCOMPARE(unwritable, settings);
     // A program run from its own folder keeps its files there.
     const QString app = m_dir.filePath(QStringLiteral("app"));
     QVERIFY(QDir().mkpath(app + QStringLiteral("/template")));
