@@ -70,23 +70,23 @@ void TransferReport::refuse(const QString &where, const QString &why)
 
 QString TransferReport::summary(bool exporting) const
 {
-    const auto tr = [](const char *text) { return QCoreApplication::translate("ExelToWrite", text); };
     QString text = QStringLiteral("\n\n")
-        + (exporting ? tr("%1 read, %2 failed, %3 refused, %4 kept.")
-                     : tr("%1 written, %2 failed, %3 refused, %4 kept."))
+        + (exporting ? QCoreApplication::translate("ExelToWrite", "%1 read, %2 failed, %3 refused, %4 kept.")
+                     : QCoreApplication::translate("ExelToWrite", "%1 written, %2 failed, %3 refused, %4 kept."))
               .arg(transferred)
               .arg(failed)
               .arg(refused)
               .arg(kept);
     if (noValue > 0)
-        text += QLatin1Char(' ') + tr("%1 row(s) without a value.").arg(noValue);
+        text += QLatin1Char(' ') + QCoreApplication::translate("ExelToWrite", "%1 row(s) without a value.").arg(noValue);
     const auto listed = [](const QStringList &rows, int total) {
         return rows.join(QStringLiteral(", ")) + (total > rows.size() ? QStringLiteral(", ...") : QString());
     };
     if (failed > 0)
-        text += QLatin1Char('\n') + tr("Failed: %1").arg(listed(failedRows, failed));
+        text += QLatin1Char('\n') + QCoreApplication::translate("ExelToWrite", "Failed: %1").arg(listed(failedRows, failed));
     if (refused > 0)
-        text += QLatin1Char('\n') + tr("Refused: %1").arg(listed(refusedRows, refused));
+        text += QLatin1Char('\n')
+            + QCoreApplication::translate("ExelToWrite", "Refused: %1").arg(listed(refusedRows, refused));
     return text;
 }
 
