@@ -289,10 +289,17 @@ struct XlsxWorkbook::Private
         zip_file_t *file = zip_fopen_index(zip, zip_uint64_t(index), 0);
         if (!file)
             return NotAWorkbook;
-        // The stored size may lie: read at most one byte past the limit.
+        // The stored size may lie: read at most one byte past the limit. One
+        // buffer of the stated size, not a chain of ever larger ones.
         out->clear();
+        if (st.valid & ZIP_STAT_SIZE)
+            out->reserve(int(st.size) + 1);
         char buffer[65536];
         Error error = Ok;
+        // Every element opens with a '<': counting them while reading bounds
+        // the memory the parse would take, and stops a part of millions of
+        // empty cells after its first megabytes.
+        qint64 tags = 0;
         for (;;) {
             const zip_int64_t n = zip_fread(file, buffer, sizeof buffer);
             if (n < 0) {
@@ -303,6 +310,11 @@ struct XlsxWorkbook::Private
                 break;
             if (out->size() + n > MaxPartSize) {
                 error = TooLarge;
+                break;
+            }
+            tags += std::count(buffer, buffer + n, '<');
+            if (tags > MaxElements) {
+                error = TooManyCells;
                 break;
             }
             out->append(buffer, int(n));
@@ -319,10 +331,6 @@ struct XlsxWorkbook::Private
         const Error error = readPart(part, &bytes);
         if (error != Ok)
             return error;
-        // Every element opens with a '<': counting them bounds the memory the
-        // parse takes before it is spent.
-        if (std::count(bytes.cbegin(), bytes.cend(), '<') > MaxElements)
-            return TooManyCells;
         const pugi::xml_parse_result parsed =
             doc->load_buffer(bytes.constData(), size_t(bytes.size()), ParseOptions, pugi::encoding_auto);
         return parsed ? Ok : BadXml;
