@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -118,7 +119,7 @@ void TestMaintain::on_But_Import_clicked()
         QMessageBox::warning(this, tr("Tip"), tr("Import Failed!"));
     } else if (result != ExelToWrite::Aborted) {
         ui->label_importPath->setText(linkText(path, tr("Import Path>>>")));
-        QMessageBox::warning(this, tr("Tip"), tr("Import Finish!") + pageTransfer().report().summary());
+        QMessageBox::warning(this, tr("Tip"), tr("Import Finish!") + pageTransfer().report().summary(false));
     }
     if (self) {
         ui->label_Import->hide();
@@ -153,7 +154,12 @@ void TestMaintain::on_Btu_Export_clicked()
         QMessageBox::warning(this, tr("Tip"), tr("Export Failed!"));
     } else if (result != ExelToWrite::Aborted) {
         ui->label_exportPath->setText(linkText(file, tr("Export Path>>>")));
-        QMessageBox::warning(this, tr("Tip"), tr("Export Finish!") + pageTransfer().report().summary());
+        QString text = tr("Export Finish!") + pageTransfer().report().summary(true);
+        const QString target = ParameterTransfer::exportPath(g_language, QCoreApplication::applicationDirPath());
+        if (file != target)
+            text += QStringLiteral("\n\n") + tr("The earlier export %1 was kept; this one, with failed rows, is %2.")
+                                              .arg(QDir::toNativeSeparators(target), QDir::toNativeSeparators(file));
+        QMessageBox::warning(this, tr("Tip"), text);
     }
     if (self) {
         ui->label_Export->hide();

@@ -53,30 +53,40 @@ int registerCount(quint32 type)
 
 const QString ExelToWrite::SheetName = QStringLiteral("读写类");
 
-void TransferReport::note(bool failure, const QString &where)
+void TransferReport::fail(const QString &where)
 {
-    if (failure)
-        ++failed;
-    else
-        ++skipped;
-    if (problems.size() < ProblemsListed)
-        problems << where;
+    ++failed;
+    if (failedRows.size() < RowsListed)
+        failedRows << where;
 }
 
-QString TransferReport::summary() const
+void TransferReport::refuse(const QString &where, const QString &why)
 {
-    if (problemCount() == 0)
-        return QString();
-    QString text = QStringLiteral("\n\n");
+    ++refused;
+    if (refusedRows.size() < RowsListed)
+        refusedRows << QStringLiteral("%1 (%2)").arg(where, why);
+}
+
+QString TransferReport::summary(bool exporting) const
+{
+    QString text = QStringLiteral("\n\n")
+        + (exporting ? QCoreApplication::translate("ExelToWrite", "%1 read, %2 failed, %3 refused, %4 kept.")
+                     : QCoreApplication::translate("ExelToWrite", "%1 written, %2 failed, %3 refused, %4 kept."))
+              .arg(transferred)
+              .arg(failed)
+              .arg(refused)
+              .arg(kept);
+    if (noValue > 0)
+        text += QLatin1Char(' ') + QCoreApplication::translate("ExelToWrite", "%1 row(s) without a value.").arg(noValue);
+    const auto listed = [](const QStringList &rows, int total) {
+        return rows.join(QStringLiteral(", ")) + (total > rows.size() ? QStringLiteral(", ...") : QString());
+    };
     if (failed > 0)
-        text += QCoreApplication::translate("ExelToWrite", "%1 row(s) failed.").arg(failed) + QLatin1Char(' ');
-    if (skipped > 0)
-        text += QCoreApplication::translate("ExelToWrite", "%1 row(s) skipped for safety.").arg(skipped)
-            + QLatin1Char(' ');
-    QStringList listed = problems;
-    if (problemCount() > problems.size())
-        listed << QStringLiteral("...");
-    return text + QCoreApplication::translate("ExelToWrite", "Rows: %1").arg(listed.join(QStringLiteral(", ")));
+        text += QLatin1Char('\n') + QCoreApplication::translate("ExelToWrite", "Failed: %1").arg(listed(failedRows, failed));
+    if (refused > 0)
+        text += QLatin1Char('\n')
+            + QCoreApplication::translate("ExelToWrite", "Refused: %1").arg(listed(refusedRows, refused));
+    return text;
 }
 
 ExelToWrite::ExelToWrite(QObject *parent)
@@ -141,6 +151,7 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
         return NotOpened;
     }
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        m_report.fileProblem = path.isEmpty() ? QStringLiteral("no file chosen") : QStringLiteral("no such file");
         qDebug() << QStringLiteral("路径错误，或文件不存在,路径为 %1").arg(path);
         qDebug() << path;
         return NotOpened;
@@ -152,6 +163,7 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
     std::unique_ptr<XlsxWorkbook> book = books->open(path, &error);
     if (!book) {
         qDebug() << "office 查找文件不存在。路径：" << path << XlsxWorkbook::errorText(error);
+        m_report.fileProblem = XlsxWorkbook::errorText(error);
         return NotOpened;
     }
 
@@ -165,6 +177,9 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
     error = book->selectSheet(SheetName);
     if (error != XlsxWorkbook::Ok) {
         qDebug() << (exporting ? "Sheet1不存在。" : "R7_PARAM子表不存在。") << XlsxWorkbook::errorText(error);
+        m_report.fileProblem = XlsxWorkbook::errorText(error);
+        if (!book->errorDetail().isEmpty())
+            m_report.fileProblem += QStringLiteral(": ") + book->errorDetail();
         book->close();
         return NoSheet;
     }
@@ -216,6 +231,7 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
         error = book->save();
         if (error != XlsxWorkbook::Ok) {
             qDebug() << "保存失败" << path << XlsxWorkbook::errorText(error);
+            m_report.fileProblem = XlsxWorkbook::errorText(error);
             book->close();
             return NotOpened;
         }
@@ -255,18 +271,24 @@ bool ExelToWrite::exportRows(XlsxWorkbook *book, int rows, const QPointer<QModbu
     QVector<ReadPlan::Span> spans;
     for (int row = 2; row <= rows; ++row) {
         ++m_report.rows;
-        const QString addressText = book->cellText(row, ColAddress);
-        const QString typeText = book->cellText(row, ColType);
-        if (addressText.isEmpty())
+        bool addressReadable = true, typeReadable = true;
+        const QString addressText = book->cellText(row, ColAddress, &addressReadable);
+        const QString typeText = book->cellText(row, ColType, &typeReadable);
+        if (addressText.isEmpty() && addressReadable)
             continue;
+        const QString where = rowLabel(addressText, row);
+        if (!addressReadable || !typeReadable) {
+            m_report.refuse(where, QStringLiteral("unreadable cell %1%2").arg(addressReadable ? 'C' : 'A').arg(row));
+            continue;
+        }
         quint32 address = 0, type = 0;
         if (!parseUnsigned(addressText, &address) || address > 0xFFFF || !parseUnsigned(typeText, &type)
             || type < 1 || type > 3) {
             // Not a parameter row (a note, a second header): nothing to read.
-            m_report.note(false, rowLabel(addressText, row));
+            m_report.refuse(where, QStringLiteral("not a parameter row"));
             continue;
         }
-        readRows.append({row, type, addressText.trimmed()});
+        readRows.append({row, type, where});
         spans.append({address, registerCount(type)});
     }
     // Rows without a read are done at once; the others as their values come in.
@@ -306,7 +328,7 @@ void ExelToWrite::fillRow(XlsxWorkbook *book, const ExportRow &row, ResultCode r
     if (result != ResultOk) {
         // An empty value cell makes a later import skip the row instead of
         // restoring a made-up value.
-        m_report.note(true, row.where);
+        m_report.fail(row.where);
     } else if (row.type == 3) {
         float f;
         static_assert(sizeof f == sizeof value, "IEEE-754 single expected");
@@ -324,41 +346,70 @@ void ExelToWrite::fillRow(XlsxWorkbook *book, const ExportRow &row, ResultCode r
 
 bool ExelToWrite::importRow(XlsxWorkbook *book, int row, QModbusClient *client)
 {
-    const QString addressText = book->cellText(row, ColAddress);
-    const QString typeText = book->cellText(row, ColType);
-    const QString upperText = book->cellText(row, ColUpper);
-    const QString lowerText = book->cellText(row, ColLower);
-    const QString valueText = book->cellText(row, ColValue);
+    // Column letters by index for the messages.
+    static const char ColumnLetters[] = " ABCDEFG";
+    QString texts[ColValue + 1];
+    int unreadable = 0;
+    for (int column : {ColAddress, ColType, ColUpper, ColLower, ColValue}) {
+        bool readable = true;
+        texts[column] = book->cellText(row, column, &readable).trimmed();
+        if (!readable && !unreadable)
+            unreadable = column;
+    }
+    const QString &addressText = texts[ColAddress], &typeText = texts[ColType], &valueText = texts[ColValue];
     book->cellText(row, ColName); // free text, not used
 
-    if (addressText.trimmed().isEmpty() && typeText.trimmed().isEmpty() && valueText.trimmed().isEmpty())
+    if (!unreadable && addressText.isEmpty() && typeText.isEmpty() && valueText.isEmpty())
         return true; // a blank row
-    quint32 type = 0;
-    const bool typeOk = parseUnsigned(typeText, &type);
-    if (typeOk && type == 3)
-        return true; // single-precision values are exported only
-    if (valueText.trimmed().isEmpty())
-        return true; // nothing to write (also a row whose export read failed)
-
-    quint32 address = 0, value = 0, upper = 0, lower = 0;
     const QString where = rowLabel(addressText, row);
-    if (!parseUnsigned(addressText, &address) || address > 0xFFFF || !typeOk || (type != 1 && type != 2)
-        || !parseUnsigned(valueText, &value) || !parseUnsigned(upperText, &upper)
-        || !parseUnsigned(lowerText, &lower) || (type == 1 && value > 0xFFFF)) {
-        m_report.note(false, where);
+    if (unreadable) {
+        // A formula without a stored result: its value is unknown here.
+        m_report.refuse(where, QStringLiteral("unreadable cell %1%2").arg(QLatin1Char(ColumnLetters[unreadable])).arg(row));
+        return true;
+    }
+    quint32 address = 0, type = 0;
+    if (!parseUnsigned(addressText, &address) || address > 0xFFFF) {
+        m_report.refuse(where, QStringLiteral("no register address"));
+        return true;
+    }
+    if (!parseUnsigned(typeText, &type) || type < 1 || type > 3) {
+        m_report.refuse(where, QStringLiteral("type not 1, 2 or 3"));
         return true;
     }
     const int count = registerCount(type);
-    if (touchesActionRegister(address, count)) {
-        m_report.note(false, where);
-        return true;
-    }
     // Never rewrite the settings of the link the import runs over.
     if ((g_connType == 0 && overlaps(address, count, RtuLinkRegisters))
-        || (g_connType == 1 && overlaps(address, count, TcpLinkRegisters)))
+        || (g_connType == 1 && overlaps(address, count, TcpLinkRegisters))) {
+        ++m_report.kept;
         return true;
-    if (value < lower || value > upper)
+    }
+    if (type == 3) {
+        m_report.refuse(where, QStringLiteral("type 3 is exported only"));
         return true;
+    }
+    if (valueText.isEmpty()) {
+        ++m_report.noValue; // nothing to write (also a row whose export read failed)
+        return true;
+    }
+    quint32 value = 0, upper = 0, lower = 0;
+    if (!parseUnsigned(valueText, &value) || (type == 1 && value > 0xFFFF)) {
+        m_report.refuse(where, type == 1 ? QStringLiteral("value not a whole number of 0..65535")
+                                         : QStringLiteral("value not a whole number of 0..4294967295"));
+        return true;
+    }
+    if (!parseUnsigned(texts[ColUpper], &upper) || !parseUnsigned(texts[ColLower], &lower)) {
+        m_report.refuse(where, QStringLiteral("no limits"));
+        return true;
+    }
+    if (touchesActionRegister(address, count)) {
+        m_report.refuse(where, QStringLiteral("action register"));
+        return true;
+    }
+    if (value < lower || value > upper) {
+        m_report.refuse(where, value < lower ? QStringLiteral("below its minimum %1").arg(lower)
+                                             : QStringLiteral("above its maximum %1").arg(upper));
+        return true;
+    }
 
     if (!beforeDeviceAccess())
         return false;
@@ -369,6 +420,6 @@ bool ExelToWrite::importRow(XlsxWorkbook *book, int row, QModbusClient *client)
     if (writeEntry(entry, client) == ResultOk)
         ++m_report.transferred;
     else
-        m_report.note(true, where);
+        m_report.fail(where);
     return true;
 }

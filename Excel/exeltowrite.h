@@ -13,20 +13,26 @@ class XlsxWorkbook;
 class WorkbookCollection;
 
 // What a transfer did with the rows it was given, beyond its result code.
+// Every row that names a register ends in exactly one outcome.
 struct TransferReport
 {
     int rows = 0;         // parameter rows walked (2 .. last row)
-    int transferred = 0;  // rows read from or written to the device
+    int transferred = 0;  // rows read from the device (export) or written into it (import)
     int failed = 0;       // the device refused or did not answer
-    int skipped = 0;      // left alone for safety (unreadable cells, value too wide, action register)
-    QStringList problems; // the first few failed or skipped rows: "8010", or "row 12" without an address
+    int refused = 0;      // the program's own rules: limits, type, action register, unreadable cell
+    int kept = 0;         // import: settings of the link in use, left alone on purpose
+    int noValue = 0;      // import: rows whose value cell is empty
+    QStringList failedRows;  // the first few of each: "8010", or "row 12" without an address
+    QStringList refusedRows; // with the rule: "104 (above its maximum)"
+    QString fileProblem;     // why the workbook or its sheet could not be read
 
-    static constexpr int ProblemsListed = 5;
-    int problemCount() const { return failed + skipped; }
-    void note(bool failure, const QString &where);
-    // Empty when every row went through; otherwise a paragraph for the
-    // final message: how many rows failed or were skipped, and where.
-    QString summary() const;
+    static constexpr int RowsListed = 5;
+    void fail(const QString &where);
+    void refuse(const QString &where, const QString &why);
+    int problemCount() const { return failed + refused; }
+    // For the final message: the four counts (the first is "read" for an
+    // export, "written" for an import), then the rows that failed or were refused.
+    QString summary(bool exporting) const;
 };
 
 // One workbook transfer between the device and the parameter sheet "读写类":

@@ -4,8 +4,12 @@
 #include "main/apppaths.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace ParameterTransfer {
 
@@ -56,6 +60,46 @@ bool copyTemplate(const QString &templateFile, const QString &exportFile)
     return copied;
 }
 
+QString incompletePath(const QString &target)
+{
+    const QFileInfo info(target);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stem = suffix.isEmpty() ? info.fileName() : info.fileName().chopped(suffix.size());
+    return info.dir().filePath(stem + QStringLiteral(".incomplete") + suffix);
+}
+
+int exportToFile(ExelToWrite &transfer, WorkbookCollection *books, const QString &templateFile,
+                 const QString &target, QModbusClient *client, QString *written)
+{
+    if (written)
+        written->clear();
+    const QFileInfo info(target);
+    // Filled beside the target and renamed at the end, so that the target is
+    // never an unfinished file, and never lost when the export fails.
+    QTemporaryFile part(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".part-XXXXXX"));
+    if (!part.open()) {
+        qDebug() << "无法写入" << info.absolutePath();
+        return ExelToWrite::NotOpened;
+    }
+    part.close();
+    if (!copyTemplate(templateFile, part.fileName()))
+        return ExelToWrite::NotOpened;
+    const int result = transfer.exportWorkbook(books, part.fileName(), client);
+    if (result != ExelToWrite::Finished)
+        return result;
+    const QString destination =
+        transfer.report().failed > 0 && info.exists() ? incompletePath(info.absoluteFilePath()) : info.absoluteFilePath();
+    // rename() replaces the destination in one step; QFile::rename would not.
+    if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(destination).constData()) != 0) {
+        qDebug() << "无法替换" << destination;
+        return ExelToWrite::NotOpened;
+    }
+    part.setAutoRemove(false);
+    if (written)
+        *written = destination;
+    return result;
+}
+
 int exportParameters(ExelToWrite &transfer, WorkbookCollection *books, int language, const QString &appDir,
                      QModbusClient *client, QString *exportFile)
 {
@@ -64,11 +108,11 @@ int exportParameters(ExelToWrite &transfer, WorkbookCollection *books, int langu
     const QString target = exportPath(language, appDir);
     qDebug() << "filename------" << templateFile;
     qDebug() << "NewFileName------" << target;
+    QString written;
+    const int result = exportToFile(transfer, books, templateFile, target, client, &written);
     if (exportFile)
-        *exportFile = target;
-    if (!copyTemplate(templateFile, target))
-        return ExelToWrite::NotOpened;
-    return transfer.exportWorkbook(books, target, client);
+        *exportFile = written.isEmpty() || written == QFileInfo(target).absoluteFilePath() ? target : written;
+    return result;
 }
 
 QString folderOf(const QString &file)

@@ -26,9 +26,21 @@ QString exportPath(int language, const QString &appDir);
 // Replaces whatever is at exportFile by a fresh copy of the template.
 bool copyTemplate(const QString &templateFile, const QString &exportFile);
 
-// Copies the language's template and exports into it. Returns the transfer's
-// result code (-1 when the template could not be copied) and the file in
-// *exportFile.
+// "backup.xlsx" -> "backup.incomplete.xlsx": where an export with failed rows
+// goes when a file is already at its target.
+QString incompletePath(const QString &target);
+
+// Exports into a copy of the template made beside target, which then takes
+// target's place; an earlier file at target is replaced only by an export
+// without failed rows, otherwise the export goes to incompletePath(target).
+// Nothing is left when the export does not reach its end. Returns the
+// transfer's result code (-1 when the template cannot be copied or the
+// result cannot be put in place) and where the export went in *written
+// (empty when nowhere).
+int exportToFile(ExelToWrite &transfer, WorkbookCollection *books, const QString &templateFile,
+                 const QString &target, QModbusClient *client, QString *written);
+
+// The language's template exported to exportPath() with exportToFile().
 int exportParameters(ExelToWrite &transfer, WorkbookCollection *books, int language, const QString &appDir,
                      QModbusClient *client, QString *exportFile);
 

@@ -5,8 +5,11 @@
 #include <QLocale>
 
 #include <pugixml.hpp>
+#include <sys/stat.h>
 #include <zip.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -212,6 +215,7 @@ struct XlsxWorkbook::Private
 {
     zip_t *zip = nullptr;
     QString path;
+    QString detail; // what the last error of open() or selectSheet() concerns
     QByteArray data; // the bytes behind an archive opened from memory
     bool fromData = false;
 
@@ -246,6 +250,7 @@ struct XlsxWorkbook::Private
     {
         discard();
         path.clear();
+        detail.clear();
         data.clear();
         fromData = false;
         workbookPart.clear();
@@ -284,10 +289,17 @@ struct XlsxWorkbook::Private
         zip_file_t *file = zip_fopen_index(zip, zip_uint64_t(index), 0);
         if (!file)
             return NotAWorkbook;
-        // The stored size may lie: read at most one byte past the limit.
+        // The stored size may lie: read at most one byte past the limit. One
+        // buffer of the stated size, not a chain of ever larger ones.
         out->clear();
+        if (st.valid & ZIP_STAT_SIZE)
+            out->reserve(int(st.size) + 1);
         char buffer[65536];
         Error error = Ok;
+        // Every element opens with a '<': counting them while reading bounds
+        // the memory the parse would take, and stops a part of millions of
+        // empty cells after its first megabytes.
+        qint64 tags = 0;
         for (;;) {
             const zip_int64_t n = zip_fread(file, buffer, sizeof buffer);
             if (n < 0) {
@@ -298,6 +310,11 @@ struct XlsxWorkbook::Private
                 break;
             if (out->size() + n > MaxPartSize) {
                 error = TooLarge;
+                break;
+            }
+            tags += std::count(buffer, buffer + n, '<');
+            if (tags > MaxElements) {
+                error = TooManyCells;
                 break;
             }
             out->append(buffer, int(n));
@@ -410,8 +427,10 @@ struct XlsxWorkbook::Private
     }
 
     // Gives every row and cell an explicit reference and indexes the rows, so
-    // that inserting one never renumbers those that follow it.
-    void indexSheet()
+    // that inserting one never renumbers those that follow it. A cell whose
+    // reference names another row makes the sheet malformed: whichever row it
+    // were read from, some reader would take it from the other.
+    Error indexSheet()
     {
         int rowNumber = 0;
         for (pugi::xml_node row = sheetData.first_child(); row; row = row.next_sibling()) {
@@ -438,8 +457,12 @@ struct XlsxWorkbook::Private
                 pugi::xml_attribute ref = attribute(c, "r");
                 int refRow = 0, refColumn = 0;
                 if (ref) {
-                    if (!parseCellRef(ref.value(), &refRow, &refColumn) || refRow != number)
+                    if (!parseCellRef(ref.value(), &refRow, &refColumn))
                         continue;
+                    if (refRow != number) {
+                        detail = QStringLiteral("cell %1 stored in row %2").arg(text(ref.value())).arg(number);
+                        return MisplacedCell;
+                    }
                 } else {
                     refColumn = column + 1;
                     if (refColumn > MaxColumns)
@@ -451,6 +474,7 @@ struct XlsxWorkbook::Private
                 maxColumn = std::max(maxColumn, refColumn);
             }
         }
+        return Ok;
     }
 
     static int columnOf(const pugi::xml_node &c)
@@ -465,7 +489,9 @@ struct XlsxWorkbook::Private
         if (found == rows.end())
             return {};
         for (pugi::xml_node c = found->second.first_child(); c; c = c.next_sibling()) {
-            if (isNamed(c, "c") && columnOf(c) == column)
+            int cellRow = 0, cellColumn = 0;
+            if (isNamed(c, "c") && parseCellRef(attribute(c, "r").value(), &cellRow, &cellColumn)
+                && cellRow == row && cellColumn == column)
                 return c;
         }
         return {};
@@ -569,8 +595,27 @@ XlsxWorkbook::Error XlsxWorkbook::open(const QString &path)
 {
     d->reset();
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile())
+    if (path.isEmpty())
         return FileNotFound;
+    // A folder on the way without search permission hides the file: that is
+    // not the same as no file.
+    struct stat st;
+    if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return FileNotFound;
+        d->detail = QString::fromLocal8Bit(std::strerror(errno));
+        return CannotRead;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        d->detail = QStringLiteral("not a file");
+        return FileNotFound;
+    }
+    QFile probe(info.absoluteFilePath());
+    if (!probe.open(QIODevice::ReadOnly)) {
+        d->detail = probe.errorString();
+        return CannotRead;
+    }
+    probe.close();
     int zipError = 0;
     d->zip = zip_open(QFile::encodeName(info.absoluteFilePath()).constData(), 0, &zipError);
     if (!d->zip)
@@ -629,6 +674,7 @@ XlsxWorkbook::Error XlsxWorkbook::selectSheet(const QString &name)
     if (!d->zip)
         return NotOpen;
     d->clearSheet();
+    d->detail.clear();
     if (d->sheets.isEmpty())
         return NoSheets;
     const SheetRef *found = nullptr;
@@ -657,8 +703,15 @@ XlsxWorkbook::Error XlsxWorkbook::selectSheet(const QString &name)
     }
     d->sheetPart = found->part;
     d->sheetData = child(root, "sheetData");
-    if (d->sheetData)
-        d->indexSheet();
+    if (d->sheetData) {
+        error = d->indexSheet();
+        if (error != Ok) {
+            const QString detail = d->detail;
+            d->clearSheet();
+            d->detail = detail;
+            return error;
+        }
+    }
     return Ok;
 }
 
@@ -677,8 +730,10 @@ int XlsxWorkbook::columnCount() const
     return d->maxColumn;
 }
 
-QString XlsxWorkbook::cellText(int row, int column) const
+QString XlsxWorkbook::cellText(int row, int column, bool *readable) const
 {
+    if (readable)
+        *readable = true;
     const pugi::xml_node c = d->findCell(row, column);
     if (!c)
         return QString();
@@ -686,13 +741,22 @@ QString XlsxWorkbook::cellText(int row, int column) const
     const pugi::xml_node v = child(c, "v");
     if (std::strcmp(type, "inlineStr") == 0)
         return richText(child(c, "is"));
-    if (!v)
-        return QString();
     const char *raw = v.text().get();
+    // A formula that was never calculated has no value to read: no <v>, or
+    // an empty one (openpyxl) where the result would be a number.
+    if (!v || (!*raw && std::strcmp(type, "str") != 0)) {
+        if (readable && child(c, "f"))
+            *readable = false;
+        if (!v)
+            return QString();
+    }
     if (std::strcmp(type, "s") == 0) {
         int index = 0;
-        if (!parseIndex(raw, d->sharedStrings.size() - 1, &index))
+        if (!parseIndex(raw, d->sharedStrings.size() - 1, &index)) {
+            if (readable)
+                *readable = false;
             return QString();
+        }
         return d->sharedStrings.at(index);
     }
     if (std::strcmp(type, "b") == 0)
@@ -965,12 +1029,22 @@ QString XlsxWorkbook::errorText(Error error)
     case NotAWorkbook: return QStringLiteral("not an xlsx workbook");
     case MissingPart: return QStringLiteral("a part of the workbook is missing");
     case BadXml: return QStringLiteral("a part of the workbook is not well-formed XML");
-    case TooLarge: return QStringLiteral("a part of the workbook is too large");
+    case TooLarge: return QStringLiteral("a part of the workbook unpacks to more than 32 MB");
     case NoSheets: return QStringLiteral("the workbook has no sheets");
     case NoSuchSheet: return QStringLiteral("no sheet of that name");
     case NotOpen: return QStringLiteral("no workbook or sheet open");
     case OutOfRange: return QStringLiteral("cell outside the sheet");
     case WriteFailed: return QStringLiteral("the workbook could not be written");
+    case CannotRead: return QStringLiteral("the file cannot be read");
+    case TooManyCells:
+        return QStringLiteral("a part of the workbook holds too many cells or rows (more than %1 XML elements)")
+            .arg(MaxElements);
+    case MisplacedCell: return QStringLiteral("a cell lies outside its row");
     }
     return QString();
+}
+
+QString XlsxWorkbook::errorDetail() const
+{
+    return d->detail;
 }

@@ -36,7 +36,10 @@ public:
         NoSuchSheet,    // no sheet has that name
         NotOpen,        // no workbook open, or no sheet selected
         OutOfRange,     // row or column outside the sheet's limits
-        WriteFailed     // the new file could not be written or renamed
+        WriteFailed,    // the new file could not be written or renamed
+        CannotRead,     // something is at the path but cannot be read (permissions)
+        TooManyCells,   // a part holds more XML elements than MaxElements
+        MisplacedCell   // a cell's reference names another row than the one holding it
     };
 
     // Largest unpacked size of one part; a larger part counts as malformed
@@ -44,6 +47,10 @@ public:
     static constexpr qint64 MaxPartSize = 32 * 1024 * 1024;
     static constexpr int MaxRows = 1048576;
     static constexpr int MaxColumns = 16384;
+    // Largest number of XML tags in one part. Parsed, every element costs
+    // about a hundred bytes, so a part of empty cells just under MaxPartSize
+    // would take more than a gigabyte; a parameter sheet has a few thousand.
+    static constexpr int MaxElements = 400000;
 
     XlsxWorkbook();
     ~XlsxWorkbook();
@@ -70,8 +77,10 @@ public:
 
     // The cell as text: shared or inline strings, numbers (a whole number reads
     // as its digits), booleans as TRUE/FALSE, a formula's cached value, error
-    // values as written. Empty when the cell does not exist.
-    QString cellText(int row, int column) const;
+    // values as written. Empty when the cell does not exist. *readable is
+    // false for a cell that holds something without a text: a formula with no
+    // stored result (as scripts write them) or a shared string that is not there.
+    QString cellText(int row, int column, bool *readable = nullptr) const;
     // Puts the text into the cell as an inline string, keeping the cell's
     // style; a formula in the cell is dropped. An empty text empties the cell.
     Error setCellText(int row, int column, const QString &text);
@@ -92,6 +101,9 @@ public:
     static Error create(const QString &path, const QString &sheetName, const QVector<QStringList> &rows);
 
     static QString errorText(Error error);
+    // The last error of open() or selectSheet() with what it concerns, for
+    // messages: "cell G3 stored in row 2", "permission denied".
+    QString errorDetail() const;
 
 private:
     struct Private;

@@ -31,8 +31,10 @@
 
 namespace {
 
+// An IPv4 address, or an IPv6 address of two to seven colons ("::1", "fe80::2").
 const char *const HostPattern =
-    "(2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})([.](2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})){3}|^$";
+    "(2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})([.](2([0-4][0-9]|5[0-5])|[0-1]?[0-9]{1,2})){3}"
+    "|[0-9A-Fa-f]{0,4}(:[0-9A-Fa-f]{0,4}){2,7}|^$";
 // Every port from 1 to 65535, without leading zeros; empty while typing.
 const char *const PortPattern =
     "[1-9][0-9]{0,3}|[1-5][0-9]{4}|6[0-4][0-9]{3}|65[0-4][0-9]{2}|655[0-2][0-9]|6553[0-5]|^$";
@@ -232,11 +234,16 @@ void ModbusSetting::on_connectButton_clicked()
         client->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, m_settings.stopBits);
     } else {
         g_connType = 1;
-        const QString address = m_settings.EditIP + QLatin1Char(':') + m_settings.EditPort;
+        // An IPv6 address goes in brackets, here and for the client, which
+        // joins host and port the same way: bare, its last group would be
+        // taken for the port.
+        const bool v6 = m_settings.EditIP.contains(QLatin1Char(':'));
+        const QString host = v6 ? QLatin1Char('[') + m_settings.EditIP + QLatin1Char(']') : m_settings.EditIP;
+        const QString address = host + QLatin1Char(':') + m_settings.EditPort;
         qDebug() << "IP" << address;
         const QUrl url = QUrl::fromUserInput(address);
         client->setConnectionParameter(QModbusDevice::NetworkPortParameter, url.port());
-        client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, url.host());
+        client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, v6 ? host : url.host());
     }
     client->setTimeout(ClientTimeoutMs);
     client->setNumberOfRetries(m_settings.numberOfRetries);
@@ -317,6 +324,13 @@ void ModbusSetting::loadSettings()
     QSettings ini(path, QSettings::IniFormat);
     ini.beginGroup(QLatin1String(GroupR7));
 
+    // While a link is up the fields show the settings it runs with, which
+    // the file may no longer hold.
+    if (modbusClient() && modbusClient()->state() == QModbusDevice::ConnectedState) {
+        ini.endGroup();
+        loadModes(ini);
+        return;
+    }
     const QString port = ini.value(QStringLiteral("EditPort")).toString();
     if (!port.isEmpty())
         ui->EditPort->setText(port);
@@ -345,7 +359,11 @@ void ModbusSetting::loadSettings()
     if (!portName.isEmpty())
         setPortText(portName);
     ini.endGroup();
+    loadModes(ini);
+}
 
+void ModbusSetting::loadModes(QSettings &ini)
+{
     const int startup = ini.value(QStringLiteral("Config/Startup"), 0).toInt();
     const QString group = QLatin1String(startup == 0 ? GroupR7 : GroupConfig);
     g_language = ini.value(group + QStringLiteral("/Language"), 0).toInt();

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class QLabel;
+class QSettings;
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class ModbusSetting; }
@@ -51,6 +52,8 @@ protected:
 private:
     void showProtocolFields(int index);
     void setPortText(const QString &text);
+    // Language and theme from the file, and the maker's link.
+    void loadModes(QSettings &ini);
 
     Ui::ModbusSetting *ui;
     Settings m_settings;

@@ -560,16 +560,24 @@
 <context>
     <name>ExelToWrite</name>
     <message>
-        <source>%1 row(s) failed.</source>
-        <translation>%1 行失败。</translation>
+        <source>%1 read, %2 failed, %3 refused, %4 kept.</source>
+        <translation>读取 %1 行，失败 %2 行，拒绝 %3 行，保留 %4 行。</translation>
     </message>
     <message>
-        <source>%1 row(s) skipped for safety.</source>
-        <translation>为安全起见，跳过了 %1 行。</translation>
+        <source>%1 written, %2 failed, %3 refused, %4 kept.</source>
+        <translation>写入 %1 行，失败 %2 行，拒绝 %3 行，保留 %4 行。</translation>
     </message>
     <message>
-        <source>Rows: %1</source>
-        <translation>所在行：%1</translation>
+        <source>%1 row(s) without a value.</source>
+        <translation>%1 行没有数值。</translation>
+    </message>
+    <message>
+        <source>Failed: %1</source>
+        <translation>失败：%1</translation>
+    </message>
+    <message>
+        <source>Refused: %1</source>
+        <translation>拒绝：%1</translation>
     </message>
 </context>
 <context>
@@ -1033,6 +1041,10 @@
     <message>
         <source>Export Failed!</source>
         <translation>导出失败！</translation>
+    </message>
+    <message>
+        <source>The earlier export %1 was kept; this one, with failed rows, is %2.</source>
+        <translation>之前的导出文件 %1 已保留；本次导出有失败的行，保存为 %2。</translation>
     </message>
     <message>
         <source>Export Path&gt;&gt;&gt;</source>

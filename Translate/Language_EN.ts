@@ -560,15 +560,23 @@
 <context>
     <name>ExelToWrite</name>
     <message>
-        <source>%1 row(s) failed.</source>
+        <source>%1 read, %2 failed, %3 refused, %4 kept.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 row(s) skipped for safety.</source>
+        <source>%1 written, %2 failed, %3 refused, %4 kept.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Rows: %1</source>
+        <source>%1 row(s) without a value.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refused: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1032,6 +1040,10 @@
     </message>
     <message>
         <source>Export Failed!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The earlier export %1 was kept; this one, with failed rows, is %2.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -3,6 +3,10 @@
 // run for example
 //     fuzz_xlsxworkbook -max_len=65536 corpus/ ../tests/corpus/
 //
+// Under a memory limit (-rss_limit_mb=256) give AddressSanitizer a smaller
+// quarantine, ASAN_OPTIONS=quarantine_size_mb=32: the freed blocks it holds
+// back by default (256 MB) reach the limit on their own.
+//
 // An input whose first byte is even is taken as a whole file. Mutations of a
 // compressed archive seldom get past its checksums, so an odd first byte makes
 // the rest the XML parts of a package this target packs itself: workbook,

@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QModbusRtuSerialMaster>
 #include <QModbusTcpClient>
 #include <QSerialPort>
@@ -76,23 +77,26 @@ QString description()
 {
     return QStringLiteral(
         "R7 Config: backs up, restores and checks the parameters of an R7 weighing\n"
-        "transmitter without a window. With none of --export, --import or --compare\n"
-        "the program opens its window.\n"
+        "transmitter without a window. With no arguments but Qt's own window options\n"
+        "(-platform, -style, ...) the program opens its window.\n"
         "\n"
         "  --export FILE   reads every parameter the template lists from the device\n"
-        "                  into a new workbook FILE (an existing FILE is replaced\n"
-        "                  only when the export ran to its end).\n"
+        "                  into a new workbook FILE. An existing FILE is replaced\n"
+        "                  only by a complete export; one with failed rows goes to\n"
+        "                  FILE.incomplete.xlsx beside it.\n"
         "  --import FILE   writes the parameters of workbook FILE into the device,\n"
         "                  with the rules of the Test Maintain page: rows of type 1\n"
         "                  and 2 within their limits; never the settings of the link\n"
         "                  in use (8000-8045 on RTU, 8100-8111 on TCP), never zero,\n"
         "                  calibration or reset commands.\n"
-        "  --compare FILE  reads every row of FILE from the device and prints the rows\n"
-        "                  whose value differs on standard output, as\n"
+        "  --compare FILE  reads every row of FILE from the device and prints one line\n"
+        "                  per row whose value differs on standard output, as\n"
         "                  \"ADDRESS<TAB>NAME<TAB>workbook VALUE<TAB>device VALUE\".\n"
-        "                  Writes nothing.\n"
+        "                  Text from the workbook is escaped C-style: \\t \\n \\r \\\\,\n"
+        "                  other control characters \\xHH. Writes nothing.\n"
         "\n"
-        "Exactly one link: --tcp HOST[:PORT] or --rtu DEVICE with the serial options.");
+        "Exactly one link: --tcp HOST[:PORT], --tcp V6 or --tcp [V6]:PORT, or --rtu\n"
+        "DEVICE with the serial options.");
 }
 
 QString epilogue()
@@ -100,14 +104,22 @@ QString epilogue()
     return QStringLiteral(
         "\n"
         "Progress goes to standard error (a bar on a terminal, plain lines otherwise),\n"
-        "then a summary: rows read, written, skipped and failed, with the first\n"
-        "addresses that failed, were refused or differ.\n"
+        "then a summary. Every row that names a register has one outcome: read (export,\n"
+        "compare) or written (import) when the device answered; failed when it refused\n"
+        "or did not answer; refused by this program's rules (limits, type, action\n"
+        "register, a cell that cannot be read such as a formula without a stored\n"
+        "result); kept, the settings of the link in use (import). An import also counts\n"
+        "rows without a value, a compare the rows compared and those that differ. The\n"
+        "first rows that failed, were refused or differ are named.\n"
         "\n"
         "Exit codes:\n"
-        "  0  every row went through (compare: no difference)\n"
-        "  1  some rows failed or were refused (compare: or differ)\n"
-        "  2  bad arguments\n"
-        "  3  no link, link lost, or the workbook or template could not be read or written\n"
+        "  0  every row was read or written (kept rows and rows without a value aside)\n"
+        "  1  some row failed or was refused, a compare found a difference, or an\n"
+        "     import wrote no row or a compare compared none\n"
+        "  2  bad arguments (an unknown option, an option without its value)\n"
+        "  3  no link, link lost, or a file problem (missing file or template, a folder,\n"
+        "     the template as the target, no target folder, an unreadable workbook),\n"
+        "     file problems being found before the link is opened\n"
         "\n"
         "Example, a backup of several transmitters:\n"
         "  for ip in $(cat transmitters.txt); do\n"
@@ -125,11 +137,14 @@ bool parseInt(const QString &text, int min, int max, int *value)
     return true;
 }
 
-// "HOST", "HOST:PORT", "[V6]", "[V6]:PORT"
+// "HOST", "HOST:PORT", "[V6]", "[V6]:PORT", "V6". An IPv6 host keeps its
+// brackets: the client joins host and port into one address text, in which a
+// bare "::1" would take the port for one more group of the address.
 bool parseHost(const QString &text, QString *host, int *port)
 {
     QString h = text.trimmed();
     QString portText;
+    bool v6 = false;
     if (h.startsWith(QLatin1Char('['))) {
         const int close = h.indexOf(QLatin1Char(']'));
         if (close < 0)
@@ -141,21 +156,26 @@ bool parseHost(const QString &text, QString *host, int *port)
         if (rest.startsWith(QLatin1Char(':')) && portText.isEmpty())
             return false;
         h = h.mid(1, close - 1);
+        v6 = true;
     } else if (h.count(QLatin1Char(':')) == 1) {
         portText = h.section(QLatin1Char(':'), 1);
         h = h.section(QLatin1Char(':'), 0, 0);
         if (portText.isEmpty())
             return false;
+    } else if (h.count(QLatin1Char(':')) > 1) {
+        v6 = true; // "HOST:PORT:X" is no IPv6 address and is refused below
     }
     if (h.isEmpty() || h.contains(QLatin1Char(' ')))
         return false;
+    if (v6 && QHostAddress(h).protocol() != QAbstractSocket::IPv6Protocol)
+        return false;
     if (!portText.isEmpty() && !parseInt(portText, 1, 65535, port))
         return false;
-    *host = h;
+    *host = v6 ? QLatin1Char('[') + h + QLatin1Char(']') : h;
     return true;
 }
 
-enum class Parsed { Run, Help, Error };
+enum class Parsed { Run, Help, Version, Error };
 
 Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QString *help)
 {
@@ -206,9 +226,11 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
         QStringLiteral("Export and compare: one read per row instead of one per block of neighbouring rows, for "
                        "devices that refuse reads over registers they do not use (an import always writes row by "
                        "row)."));
-    parser.addOptions({helpOption, exportOption, importOption, compareOption, tcpOption, rtuOption, baudOption,
-                       parityOption, dataBitsOption, stopBitsOption, unitOption, wordOrderOption, templateOption,
-                       languageOption, timeoutOption, verboseOption, rowByRowOption});
+    const QCommandLineOption versionOption(QStringLiteral("version"), QStringLiteral("Shows the version."));
+    const QList<QCommandLineOption> all = {helpOption, exportOption, importOption, compareOption, tcpOption,
+        rtuOption, baudOption, parityOption, dataBitsOption, stopBitsOption, unitOption, wordOrderOption,
+        templateOption, languageOption, timeoutOption, verboseOption, rowByRowOption, versionOption};
+    parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
@@ -217,6 +239,28 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
     if (parser.isSet(helpOption)) {
         *help = parser.helpText() + epilogue();
         return Parsed::Help;
+    }
+    if (parser.isSet(versionOption)) {
+        *help = QStringLiteral("r7config %1\n").arg(QCoreApplication::applicationVersion());
+        return Parsed::Version;
+    }
+    // "--export --verbose" gives --export the value "--verbose": an option
+    // forgotten its value takes the next one's name.
+    for (const QCommandLineOption &option : all) {
+        if (option.valueName().isEmpty() || !parser.isSet(option))
+            continue;
+        const QString value = parser.value(option);
+        QString name = value;
+        while (name.startsWith(QLatin1Char('-')))
+            name.remove(0, 1);
+        name = name.section(QLatin1Char('='), 0, 0);
+        if (value.startsWith(QLatin1Char('-')) && !name.isEmpty()
+            && std::any_of(all.cbegin(), all.cend(),
+                           [&name](const QCommandLineOption &o) { return o.names().contains(name); })) {
+            *error = QStringLiteral("--%1 needs a value of its own, got the option '%2'")
+                         .arg(option.names().last(), value);
+            return Parsed::Error;
+        }
     }
     if (!parser.positionalArguments().isEmpty()) {
         *error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
@@ -594,9 +638,39 @@ bool openLink(const Options &o, QString *error)
     return true;
 }
 
+// Text from a workbook as one line of output: a name or value holding a line
+// break or a tab would otherwise forge lines or columns. C-style escapes;
+// the backslash itself is doubled.
+QString escaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else if (u < 0x20 || u == 0x7f)
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else if (u == 0x85 || u == 0x2028 || u == 0x2029)
+            out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 QString firstAddresses(const QStringList &addresses, int total)
 {
-    QString text = addresses.join(QStringLiteral(", "));
+    QStringList shown;
+    for (const QString &address : addresses)
+        shown << escaped(address);
+    QString text = shown.join(QStringLiteral(", "));
     if (total > addresses.size())
         text += QStringLiteral(", ...");
     return text;
@@ -619,18 +693,20 @@ QString normalised(const QString &text, quint32 type, bool *ok)
 struct Outcome
 {
     int code = ExitDone;
-    QString message; // for exit code 3
+    QString message; // why the run did not end with 0, when the summary does not say it
 };
 
-QString transferFailure(int result)
+QString transferFailure(int result, const TransferReport &report)
 {
     switch (result) {
     case ExelToWrite::NotOpened:
-        return QStringLiteral("cannot open or write the workbook");
+        return report.fileProblem.isEmpty() ? QStringLiteral("cannot open or write the workbook")
+                                            : QStringLiteral("cannot open or write the workbook: %1")
+                                                  .arg(report.fileProblem);
     case ExelToWrite::NoSheets:
         return QStringLiteral("the workbook has no sheets");
     case ExelToWrite::NoSheet:
-        return QStringLiteral("the workbook has no readable sheet \"%1\"").arg(ExelToWrite::SheetName);
+        return QStringLiteral("sheet \"%1\": %2").arg(ExelToWrite::SheetName, report.fileProblem);
     case ExelToWrite::NoRows:
         return QStringLiteral("the sheet \"%1\" is empty").arg(ExelToWrite::SheetName);
     default:
@@ -640,7 +716,8 @@ QString transferFailure(int result)
 
 // Result of a transfer that returned: the link loss and the interruption
 // both end it with Aborted.
-bool endedBadly(int result, const LinkWatch &watch, const QString &file, Outcome *outcome)
+bool endedBadly(int result, const LinkWatch &watch, const QString &file, const TransferReport &report,
+                Outcome *outcome)
 {
     if (result == ExelToWrite::Aborted) {
         outcome->code = ExitLinkOrFile;
@@ -649,99 +726,120 @@ bool endedBadly(int result, const LinkWatch &watch, const QString &file, Outcome
     }
     if (result != ExelToWrite::Finished) {
         outcome->code = ExitLinkOrFile;
-        outcome->message = QStringLiteral("%1: %2").arg(file, transferFailure(result));
+        outcome->message = QStringLiteral("%1: %2").arg(file, transferFailure(result, report));
         return true;
     }
     return false;
 }
 
-void printSummary(const QString &what, const TransferReport &report, int read, int written, int differ,
+// Counts of the rows that name a register, one outcome each: export read,
+// import written, then failed, refused, kept; an import also counts the rows
+// without a value, a compare those it compared and those that differ.
+enum class Kind { Export, Import, Compare };
+
+void printSummary(Kind kind, const QString &what, const TransferReport &report, int compared, int differ,
                   const QStringList &differing)
 {
-    const int skipped = qMax(0, report.rows - report.transferred - report.failed);
-    QString text = QStringLiteral("%1: %2 rows: read %3, written %4, skipped %5, failed %6")
+    QString text = QStringLiteral("%1: %2 rows: %3 %4, failed %5, refused %6, kept %7")
                        .arg(what)
                        .arg(report.rows)
-                       .arg(read)
-                       .arg(written)
-                       .arg(skipped)
-                       .arg(report.failed);
-    if (differ >= 0)
-        text += QStringLiteral(", differ %1").arg(differ);
+                       .arg(kind == Kind::Import ? QStringLiteral("written") : QStringLiteral("read"))
+                       .arg(report.transferred)
+                       .arg(report.failed)
+                       .arg(report.refused)
+                       .arg(report.kept);
+    if (kind != Kind::Export)
+        text += QStringLiteral(", no value %1").arg(report.noValue);
+    if (kind == Kind::Compare)
+        text += QStringLiteral(", compared %1, differ %2").arg(compared).arg(differ);
     text += QLatin1Char('\n');
-    if (report.problemCount() > 0)
-        text += QStringLiteral("  failed or refused: %1\n")
-                    .arg(firstAddresses(report.problems, report.problemCount()));
+    if (report.failed > 0)
+        text += QStringLiteral("  failed: %1\n").arg(firstAddresses(report.failedRows, report.failed));
+    if (report.refused > 0)
+        text += QStringLiteral("  refused: %1\n").arg(firstAddresses(report.refusedRows, report.refused));
     if (differ > 0)
         text += QStringLiteral("  differ: %1\n").arg(firstAddresses(differing, differ));
     printErr(text);
 }
 
+int rowsExitCode(const TransferReport &report)
+{
+    return report.problemCount() > 0 ? ExitRowsFailed : ExitDone;
+}
+
+// What is wrong with a file the run reads, or empty.
+QString readableFileProblem(const QString &path)
+{
+    XlsxWorkbook book;
+    XlsxWorkbook::Error error = book.open(path);
+    if (error == XlsxWorkbook::FileNotFound)
+        return QFileInfo(path).isDir() ? QStringLiteral("%1 is a folder, not a workbook").arg(path)
+                                       : QStringLiteral("no such file: %1").arg(path);
+    if (error == XlsxWorkbook::Ok)
+        error = book.selectSheet(ExelToWrite::SheetName);
+    if (error == XlsxWorkbook::Ok)
+        return QString();
+    QString text = QStringLiteral("%1: %2").arg(path, XlsxWorkbook::errorText(error));
+    if (error == XlsxWorkbook::NoSuchSheet)
+        text += QStringLiteral(" \"%1\"").arg(ExelToWrite::SheetName);
+    if (!book.errorDetail().isEmpty())
+        text += QStringLiteral(" (%1)").arg(book.errorDetail());
+    return text;
+}
+
+QString exportTemplate(const Options &o)
+{
+    return o.templateFile.isEmpty()
+        ? ParameterTransfer::templatePath(o.language, QCoreApplication::applicationDirPath())
+        : o.templateFile;
+}
+
+// The files of the run, checked before the link is opened: a run that cannot
+// read or write its files has no business with the device.
+QString fileProblem(const Options &o)
+{
+    if (o.mode != Mode::Export)
+        return readableFileProblem(o.file);
+    const QString templateFile = exportTemplate(o);
+    const QString problem = readableFileProblem(templateFile);
+    if (!problem.isEmpty())
+        return QStringLiteral("template: %1").arg(problem);
+    const QFileInfo target(o.file);
+    if (target.isDir())
+        return QStringLiteral("%1 is a folder").arg(o.file);
+    if (!QFileInfo(target.absolutePath()).isDir())
+        return QStringLiteral("no folder %1 for %2").arg(target.absolutePath(), target.fileName());
+    if (target.exists() && target.canonicalFilePath() == QFileInfo(templateFile).canonicalFilePath())
+        return QStringLiteral("%1 is the template itself").arg(o.file);
+    return QString();
+}
+
 Outcome runExport(const Options &o, WorkbookCollection *books)
 {
     Outcome outcome;
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QString templateFile =
-        o.templateFile.isEmpty() ? ParameterTransfer::templatePath(o.language, appDir) : o.templateFile;
-    if (!QFileInfo(templateFile).isFile()) {
-        outcome.code = ExitLinkOrFile;
-        outcome.message = QStringLiteral("template not found: %1").arg(templateFile);
-        return outcome;
-    }
-    const QFileInfo target(o.file);
-    if (target.exists() && target.canonicalFilePath() == QFileInfo(templateFile).canonicalFilePath()) {
-        outcome.code = ExitLinkOrFile;
-        outcome.message = QStringLiteral("%1 is the template itself").arg(o.file);
-        return outcome;
-    }
-    // Fill a copy beside the target and put it in place at the end: a backup
-    // that is already there survives a link that fails half-way.
-    QTemporaryFile part(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                        + QStringLiteral(".part-XXXXXX"));
-    if (!part.open()) {
-        outcome.code = ExitLinkOrFile;
-        outcome.message = QStringLiteral("cannot write into %1").arg(target.absolutePath());
-        return outcome;
-    }
-    part.close();
-    if (!ParameterTransfer::copyTemplate(templateFile, part.fileName())) {
-        outcome.code = ExitLinkOrFile;
-        outcome.message = QStringLiteral("cannot copy the template %1 to %2").arg(templateFile, target.absolutePath());
-        return outcome;
-    }
-
     ExelToWrite transfer;
     transfer.setRowByRow(o.rowByRow);
     LinkWatch watch(transfer);
     int result;
+    QString written;
     {
         Progress progress(transfer, QStringLiteral("export"));
-        result = transfer.exportWorkbook(books, part.fileName(), modbusClient());
+        result = ParameterTransfer::exportToFile(transfer, books, exportTemplate(o), o.file, modbusClient(),
+                                                 &written);
     }
     const TransferReport &report = transfer.report();
-    if (endedBadly(result, watch, o.file, &outcome))
+    if (endedBadly(result, watch, o.file, report, &outcome))
         return outcome;
-    const QByteArray from = QFile::encodeName(part.fileName());
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    if (std::rename(from.constData(), to.constData()) != 0) {
-        outcome.code = ExitLinkOrFile;
-        outcome.message = QStringLiteral("cannot replace %1").arg(o.file);
-        return outcome;
-    }
-    part.setAutoRemove(false);
-    printSummary(QStringLiteral("export to %1").arg(o.file), report, report.transferred, 0, -1, {});
-    outcome.code = report.problemCount() > 0 ? ExitRowsFailed : ExitDone;
+    printSummary(Kind::Export, QStringLiteral("export to %1").arg(o.file), report, 0, 0, {});
+    outcome.code = rowsExitCode(report);
+    if (written != QFileInfo(o.file).absoluteFilePath())
+        outcome.message = QStringLiteral("%1 was kept; this export, with failed rows, is in %2").arg(o.file, written);
     return outcome;
 }
 
 Outcome runImport(const Options &o, WorkbookCollection *books)
 {
     Outcome outcome;
-    if (!QFileInfo(o.file).isFile()) {
-        outcome.code = ExitLinkOrFile;
-        outcome.message = QStringLiteral("no such file: %1").arg(o.file);
-        return outcome;
-    }
     ExelToWrite transfer;
     LinkWatch watch(transfer);
     int result;
@@ -750,13 +848,17 @@ Outcome runImport(const Options &o, WorkbookCollection *books)
         result = transfer.importWorkbook(books, o.file, modbusClient());
     }
     const TransferReport &report = transfer.report();
-    if (endedBadly(result, watch, o.file, &outcome)) {
+    if (endedBadly(result, watch, o.file, report, &outcome)) {
         if (report.transferred > 0)
             outcome.message += QStringLiteral(" after %1 rows were written").arg(report.transferred);
         return outcome;
     }
-    printSummary(QStringLiteral("import of %1").arg(o.file), report, 0, report.transferred, -1, {});
-    outcome.code = report.problemCount() > 0 ? ExitRowsFailed : ExitDone;
+    printSummary(Kind::Import, QStringLiteral("import of %1").arg(o.file), report, 0, 0, {});
+    outcome.code = rowsExitCode(report);
+    if (report.transferred == 0) {
+        outcome.code = ExitRowsFailed;
+        outcome.message = QStringLiteral("nothing was written: no row of %1 has a value the device took").arg(o.file);
+    }
     return outcome;
 }
 
@@ -791,8 +893,8 @@ Outcome runCompare(const Options &o, WorkbookCollection *books)
         Progress progress(transfer, QStringLiteral("compare"));
         result = transfer.exportWorkbook(books, copy, modbusClient());
     }
-    const TransferReport report = transfer.report();
-    if (endedBadly(result, watch, o.file, &outcome))
+    TransferReport report = transfer.report();
+    if (endedBadly(result, watch, o.file, report, &outcome))
         return outcome;
 
     XlsxWorkbook device;
@@ -805,28 +907,45 @@ Outcome runCompare(const Options &o, WorkbookCollection *books)
         return outcome;
     }
     QStringList differing;
-    int differ = 0;
+    int differ = 0, compared = 0;
     for (int row = 2; row <= original.rowCount(); ++row) {
-        const QString wanted = original.cellText(row, ExelToWrite::ColValue).trimmed();
+        bool readable = true;
+        const QString wanted = original.cellText(row, ExelToWrite::ColValue, &readable).trimmed();
         const QString actual = device.cellText(row, ExelToWrite::ColValue).trimmed();
+        const QString address = original.cellText(row, ExelToWrite::ColAddress).trimmed();
         quint32 type = 0;
-        if (wanted.isEmpty() || actual.isEmpty()
+        if (address.isEmpty() || actual.isEmpty()
             || !ExelToWrite::parseUnsigned(original.cellText(row, ExelToWrite::ColType), &type))
-            continue; // nothing to compare, or the read failed (counted by the export)
+            continue; // not read from the device (counted by the export)
+        if (!readable) {
+            // A formula without a stored result: the workbook's value is unknown.
+            report.refuse(address.left(16), QStringLiteral("unreadable cell G%1").arg(row));
+            continue;
+        }
+        if (wanted.isEmpty()) {
+            ++report.noValue;
+            continue;
+        }
+        ++compared;
         bool wantedOk = false, actualOk = false;
         const QString a = normalised(wanted, type, &wantedOk);
         const QString b = normalised(actual, type, &actualOk);
         if (wantedOk && actualOk && a == b)
             continue;
-        const QString address = original.cellText(row, ExelToWrite::ColAddress).trimmed();
         ++differ;
-        if (differing.size() < TransferReport::ProblemsListed)
+        if (differing.size() < TransferReport::RowsListed)
             differing << address;
         printOut(QStringLiteral("%1\t%2\tworkbook %3\tdevice %4\n")
-                     .arg(address, original.cellText(row, ExelToWrite::ColName).trimmed(), wanted, actual));
+                     .arg(escaped(address), escaped(original.cellText(row, ExelToWrite::ColName).trimmed()),
+                          escaped(wanted), escaped(actual)));
     }
-    printSummary(QStringLiteral("compare with %1").arg(o.file), report, report.transferred, 0, differ, differing);
+    printSummary(Kind::Compare, QStringLiteral("compare with %1").arg(o.file), report, compared, differ, differing);
     outcome.code = (differ > 0 || report.problemCount() > 0) ? ExitRowsFailed : ExitDone;
+    if (compared == 0) {
+        outcome.code = ExitRowsFailed;
+        outcome.message = QStringLiteral("nothing was compared: no row of %1 has both a value and a device reading")
+                              .arg(o.file);
+    }
     return outcome;
 }
 
@@ -834,13 +953,29 @@ Outcome runCompare(const Options &o, WorkbookCollection *books)
 
 bool wanted(int argc, char *argv[])
 {
-    static const char *const names[] = {"--export", "--import", "--compare", "--help", "-h", "--tcp", "--rtu"};
+    // The options QApplication itself takes (one or two dashes, a value
+    // after a blank or "="); any other argument is meant for the command
+    // line, where a misspelt option gets its message instead of a window.
+    static const char *const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+        "qwindowgeometry", "qwindowtitle", "qwindowicon", "display", "geometry", "style", "stylesheet", "session",
+        "name", "title", "visual", "qmljsdebugger"};
+    static const char *const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
     for (int i = 1; i < argc; ++i) {
-        const QByteArray arg = QByteArray(argv[i]).split('=').first();
-        for (const char *name : names) {
-            if (arg == name)
-                return true;
+        QByteArray arg(argv[i]);
+        if (!arg.startsWith('-'))
+            return true;
+        arg.remove(0, arg.startsWith("--") ? 2 : 1);
+        const int equals = arg.indexOf('=');
+        const QByteArray name = equals < 0 ? arg : arg.left(equals);
+        const auto named = [&name](const char *known) { return name == known; };
+        if (std::any_of(std::begin(withValue), std::end(withValue), named)) {
+            if (equals < 0)
+                ++i;
+            continue;
         }
+        if (equals < 0 && std::any_of(std::begin(flags), std::end(flags), named))
+            continue;
+        return true;
     }
     return false;
 }
@@ -849,15 +984,20 @@ int run(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("r7config"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(R7_VERSION));
 
     Options options;
     QString error, help;
     switch (parseOptions(QCoreApplication::arguments(), &options, &error, &help)) {
     case Parsed::Help:
+    case Parsed::Version:
         printOut(help);
         return ExitDone;
     case Parsed::Error:
-        printErr(QStringLiteral("r7config: %1\nTry 'r7config --help'.\n").arg(error));
+        printErr(QStringLiteral("r7config: %1\n"
+                                "Usage: r7config --export|--import|--compare FILE --tcp HOST[:PORT]|--rtu DEVICE "
+                                "[options]\nTry 'r7config --help'.\n")
+                     .arg(error));
         return ExitBadArguments;
     case Parsed::Run:
         break;
@@ -868,7 +1008,11 @@ int run(int argc, char *argv[])
     SignalGuard signalGuard;
 
     Outcome outcome;
-    if (!openLink(options, &error)) {
+    const QString problem = fileProblem(options);
+    if (!problem.isEmpty()) {
+        outcome.code = ExitLinkOrFile;
+        outcome.message = problem;
+    } else if (!openLink(options, &error)) {
         outcome.code = ExitLinkOrFile;
         outcome.message = QStringLiteral("no link to %1: %2").arg(options.linkText(), error);
     } else {

@@ -123,10 +123,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_refresh, &RefreshCycle::headerRead, this, [this] { showLiveValues(false); });
     connect(m_refresh, &RefreshCycle::pageRead, this, &MainWindow::refreshPage);
     connect(m_refresh, &RefreshCycle::communicationChanged, this, [this](bool normal) {
-        if (normal)
-            showConnectState(tr("Communication-Normal"), connectNormalStyle());
-        else
-            showConnectState(tr("Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
+        m_communication = normal ? CommunicationNormal : CommunicationError;
+        showCommunication();
     });
 
     m_disconnectTimer = new QTimer(this);
@@ -266,6 +264,8 @@ void MainWindow::applyLanguage()
     QCoreApplication::installTranslator(m_translator);
 
     ui->retranslateUi(this);
+    // The form's own text of the state label is no state at all.
+    showCommunication();
     // Entering the connection page re-reads setting.ini, where a fixed
     // start-up choice (Config/Startup) would undo the choice just applied.
     const int language = g_language;
@@ -402,7 +402,8 @@ void MainWindow::onLinkUp()
     // A new link starts with a clean communication state.
     m_refresh->resetFailures();
     g_commError = false;
-    ui->label_ConnectState->clear();
+    m_communication = CommunicationUnknown;
+    showCommunication();
 
     m_refresh->pollBlock(BlockWeightCal);
     m_refresh->pollBlockGroup(GroupSystemInfo);
@@ -415,6 +416,21 @@ void MainWindow::onLinkUp()
 void MainWindow::onTick()
 {
     m_refresh->tick();
+}
+
+void MainWindow::showCommunication()
+{
+    switch (m_communication) {
+    case CommunicationUnknown:
+        ui->label_ConnectState->clear();
+        break;
+    case CommunicationNormal:
+        showConnectState(tr("Communication-Normal"), connectNormalStyle());
+        break;
+    case CommunicationError:
+        showConnectState(tr("Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
+        break;
+    }
 }
 
 void MainWindow::showConnectState(const QString &text, const QString &style)

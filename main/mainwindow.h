@@ -100,6 +100,8 @@ private:
     void updateFrameMargin();
     void shutdown();
     void refreshPage(int page);
+    // The label of the communication state in the present language.
+    void showCommunication();
     void showConnectState(const QString &text, const QString &style);
     void showStatusBits(quint32 status, bool force);
 
@@ -131,6 +133,8 @@ private:
     // the header show, even when g_language was re-read from setting.ini.
     int m_language = 0;
     bool m_lightMode = false;
+    enum Communication { CommunicationUnknown, CommunicationNormal, CommunicationError };
+    Communication m_communication = CommunicationUnknown; // since the last link-up
 
     QTimer *m_disconnectTimer = nullptr;
     DisplayWeightThread *m_worker = nullptr;

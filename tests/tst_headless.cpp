@@ -7,7 +7,10 @@
 #include "main/apppaths.h"
 #include "simprocess.h"
 
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <unistd.h>
 
 struct Run { int exitCode = -1; QString out, err; }; // exitCode -1: crashed or still running after the time allowed
 
@@ -61,6 +64,7 @@ private slots:
     void blocksAndRowByRow();
     void failedRuns_data();
     void failedRuns();
+    void ipv6Link();
     void installedTree();
 
 private:
@@ -76,6 +80,7 @@ private:
     std::unique_ptr<SimProcess> m_sim;
     QMap<QString, QStringList> m_link; // "tcp", "rtu": the arguments that reach the simulator
     QTemporaryDir m_dir;
+    QTemporaryDir m_shared; // a folder others may enter
 };
 
 void TestHeadless::initTestCase()
@@ -123,13 +128,14 @@ void TestHeadless::exportImportCompare()
     QCOMPARE(sim(114, 2) + ' ' + sim(206, 2), QStringLiteral("0 8 9 64497")); // 654321 = 9:64497
     QCOMPARE(sim(linkAddress.toInt()), linkBefore);
 
-    // A compare reads and never writes; it names the rows that differ, here only 114.
+    // A compare reads and never writes; it names the rows that differ, here only 114, in one line however its name
+    // reads.
     QVERIFY(!values(file, ExelToWrite::ColValue, {{linkAddress, linkBefore}}).isEmpty());
+    QVERIFY(!values(file, ExelToWrite::ColName, {{"114", "a\tb\\n\n8100\tfake\tworkbook 1\tdevice 2"}}).isEmpty());
     QVERIFY(m_sim->command(QStringLiteral("writes reset")) && m_sim->command(QStringLiteral("set 115 9")));
     run = r7(QStringList{"--compare", file} + m_link[transport]);
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(QRegularExpression(QStringLiteral("^114\t[^\n]*\tworkbook 8\tdevice 9\n$")).match(run.out).hasMatch(),
-             qPrintable(run.out));
+    QCOMPARE(run.out, QStringLiteral("114\ta\\tb\\\\n\\n8100\\tfake\\tworkbook 1\\tdevice 2\tworkbook 8\tdevice 9\n"));
     QVERIFY2(run.err.contains(QStringLiteral("differ: 114")), qPrintable(run.err));
     QVERIFY(m_sim->command(QStringLiteral("writes")) && m_sim->lastAnswer().endsWith(QStringLiteral(" 0")));
 }
@@ -149,7 +155,18 @@ void TestHeadless::blocksAndRowByRow()
 {
     QFETCH(QString, transport);
     QFETCH(QString, wordOrder);
-    // Distinct words in the Basic Config and Weight & CAL registers.
+    // Distinct words in the Basic Config and Weight & CAL registers, put back at the end for the suites after.
+    const QList<int> changed = {100, 206, 224};
+    QStringList saved;
+    for (int a : changed)
+        saved << sim(a, a == 100 ? 30 : 2);
+    const auto restore = qScopeGuard([&] {
+        for (int i = 0; i < changed.size(); ++i) {
+            const QStringList words = saved.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            for (int k = 0; k < words.size(); ++k)
+                m_sim->command(QStringLiteral("set %1 %2").arg(changed.at(i) + k).arg(words.at(k)));
+        }
+    });
     for (int a = 100; a < 130; ++a)
         QVERIFY(m_sim->command(QStringLiteral("set %1 %2").arg(a).arg(257 * (a - 90))));
     for (const char *set : {"set 206 3", "set 207 4", "set 224 5", "set 225 6"})
@@ -172,38 +189,107 @@ void TestHeadless::blocksAndRowByRow()
 void TestHeadless::failedRuns_data()
 {
     QTest::addColumn<QStringList>("arguments"); // after --export FILE unless they name a mode
-    QTest::addColumn<QString>("fault");         // "noreply on" comes once the export is under way, others before
+    QTest::addColumn<QString>("fault");         // "noreply on" comes once the export is under way, others before;
+                                                // "alone": no --export FILE before the arguments
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("err");           // a pattern of stderr
+    QTest::addColumn<QString>("err");           // a pattern of stderr, then stdout
     const QString f = m_dir.filePath(QStringLiteral("backup.xlsx"));
     const QString refused = m_dir.filePath(QStringLiteral("refused.xlsx"));
     QCOMPARE(r7(QStringList{"--export", refused} + m_link["tcp"]).exitCode, 0); // read by the refused rows below
+    // 104 Zero Range takes 1..99: one row above its maximum, the rest as exported.
+    const QString aboveMax = m_dir.filePath(QStringLiteral("above-max.xlsx"));
+    QVERIFY(QFile::copy(refused, aboveMax) && !values(aboveMax, ExelToWrite::ColValue, {{"104", "100"}}).isEmpty());
+    // Value cells as scripts write them: formulas without a stored result, and an empty one.
+    const QString formulas = m_dir.filePath(QStringLiteral("formulas.xlsx"));
+    QProcess openpyxl;
+    openpyxl.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QStringLiteral(
+        "import openpyxl, sys\nwb = openpyxl.Workbook()\nws = wb.active\nws.title = '读写类'\n"
+        "for row in [['Address', 'Name', 'Type', 'Max', 'Min', 'Page', 'Value'], [114, 'STAB', 2, 99, 0, 'p', '=3+4'],"
+        " [116, 'time', 2, 5000, 1, 'p', '=A2*2'], [118, 'empty', 2, 99, 0, 'p', None]]:\n    ws.append(row)\n"
+        "wb.save(sys.argv[1])"), formulas});
+    QVERIFY(openpyxl.waitForFinished(30000) && openpyxl.exitCode() == 0);
+    const QString bare = QStringLiteral(R7_BUILD_DIR "/template/") + templateFileName(0);
+    // A workbook in a folder nobody may search, and one nobody may read (run as nobody when the suite runs as root).
+    QVERIFY(QFile::setPermissions(m_shared.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                       | QFile::ReadOther | QFile::ExeOther));
+    const QString locked = m_shared.filePath(QStringLiteral("locked"));
+    const QString unreadable = m_shared.filePath(QStringLiteral("unreadable.xlsx"));
+    QVERIFY(QDir().mkpath(locked) && QFile::copy(refused, locked + QStringLiteral("/backup.xlsx"))
+            && QFile::copy(refused, unreadable));
+    QVERIFY(QFile::setPermissions(locked, {}) && QFile::setPermissions(unreadable, {}));
+    const QString closed = QStringLiteral("127.0.0.1:1"); // file problems are found before the link is opened
     const QStringList tcp{"--tcp", "127.0.0.1"};
     const QStringList timeout{"--timeout", "300"};
     const auto row = [](const char *name, const QStringList &arguments, const char *fault, int exitCode,
                         const char *err) {
-        QTest::newRow(name) << arguments << QString::fromLatin1(fault) << exitCode << QString::fromLatin1(err);
+        QTest::newRow(name) << arguments << QString::fromLatin1(fault) << exitCode << QString::fromUtf8(err);
     };
     row("unknown option", QStringList{"--speed", "9"} + tcp, "", 2, "speed");
+    // Without a link option these used to open the window.
+    row("misspelt mode", {"--exprot", f}, "alone", 2, "exprot.*\nUsage: r7config ");
+    row("mode in capitals", {"--Export", f}, "alone", 2, "Export");
+    row("unit alone", {"--unit", "0"}, "alone", 2, "--export, --import or --compare");
+    row("single dash", {"-compare", f}, "alone", 2, "--tcp");
+    row("version", {"--version"}, "alone", 0, "^r7config \\d+\\.\\d+\\.\\d+\n$");
+    row("mode without its file", QStringList{"--export", "--verbose"} + tcp, "", 2, "--export.*'--verbose'");
     row("no link", {}, "", 2, "--tcp");
     row("two modes", QStringList{"--export", f, "--compare", f} + tcp, "", 2, "--compare");
     row("bad port", {"--tcp", "127.0.0.1:70000"}, "", 2, "--tcp");
+    row("port 0", {"--tcp", "127.0.0.1:0"}, "", 2, "--tcp");
+    row("host:port:more", {"--tcp", "127.0.0.1:502:1"}, "", 2, "--tcp");
+    row("bare IPv6 address, port 502", timeout + QStringList{"--tcp", "::1"}, "", 3, "no link to \\[::1\\]:502 ");
     row("unit 248", QStringList{"--unit", "248"} + tcp, "", 2, "--unit");
     row("serial option on tcp", QStringList{"--baud", "9600"} + tcp, "", 2, "--baud");
     row("template on import", QStringList{"--import", f, "--template", f} + tcp, "", 2, "--template");
+    row("import of no file", QStringList{"--import", m_dir.filePath("none.xlsx"), "--tcp", closed}, "", 3,
+        "no such file: .*none.xlsx\n$");
+    row("import of a folder", QStringList{"--import", m_dir.path(), "--tcp", closed}, "", 3, "is a folder");
+    row("template missing", QStringList{"--template", m_dir.filePath("none.xlsx"), "--tcp", closed}, "", 3,
+        "template: no such file");
+    row("template is the target", QStringList{"--template", f, "--tcp", closed}, "copy refused.xlsx", 3,
+        "backup.xlsx is the template itself");
+    row("no target folder", QStringList{"--export", m_dir.filePath("none/backup.xlsx"), "--tcp", closed}, "", 3,
+        "no folder .*/none for backup.xlsx");
+    row("cell outside its row", QStringList{"--import", R7_CORPUS_DIR "/misplaced_cell.xlsx", "--tcp", closed}, "", 3,
+        "a cell lies outside its row \\(cell G3 stored in row 2\\)");
+    row("eight million cells", QStringList{"--compare", R7_CORPUS_DIR "/many_cells.xlsx", "--tcp", closed}, "", 3,
+        "too many cells");
+    row("file behind a folder without search permission",
+        QStringList{"--import", locked + "/backup.xlsx", "--tcp", closed}, "as nobody", 3,
+        "backup.xlsx: the file cannot be read \\(Permission denied\\)");
+    row("unreadable file", QStringList{"--compare", unreadable, "--tcp", closed}, "as nobody", 3,
+        "unreadable.xlsx: the file cannot be read \\(Permission denied\\)");
+    row("zip bomb", QStringList{"--import", R7_CORPUS_DIR "/zip_bomb.xlsx", "--tcp", closed}, "", 3,
+        "unpacks to more than 32 MB");
     row("tcp port closed", timeout + QStringList{"--tcp", "127.0.0.1:1"}, "", 3, "r7config: ");
     row("no serial device", timeout + QStringList{"--rtu", m_dir.filePath("no-such-tty")}, "", 3, "r7config: ");
     row("device stops answering", timeout + m_link["tcp"], "noreply on", 3, "r7config: ");
     // Every Data-Trans write refused: many rows one after the other, yet the link is fine, so the import goes on.
-    row("export, a row refused", m_link["tcp"], "fail 8102", 1, "failed 1\n  failed or refused: 8102\n$");
+    row("export, a row refused", m_link["tcp"], "fail 8102", 1,
+        "read \\d+, failed 1, refused 0, kept 0\n  failed: 8102\nr7config: .*backup.xlsx was kept; this export, "
+        "with failed rows, is in .*backup.incomplete.xlsx\n$");
     row("compare, a row refused", QStringList{"--compare", refused} + m_link["tcp"], "fail 8102", 1,
-        "failed 1, differ 0\n  failed or refused: 8102\n$");
+        "failed 1, refused 0, kept 0, no value 0, compared \\d+, differ 0\n  failed: 8102\n$");
     row("import, Data-Trans refused", QStringList{"--import", refused} + m_link["tcp"], "set 10207 0", 1,
-        "failed \\d+\n  failed or refused: 8000, 8001, 8002, 8003, 8004, \\.\\.\\.\n$");
+        "written \\d+, failed \\d+, refused 0, kept 12, no value 0\n  failed: 8000, 8001, 8002, 8003, 8004, "
+        "\\.\\.\\.\n$");
+    row("import, a row above its maximum", QStringList{"--import", aboveMax} + m_link["tcp"], "", 1,
+        "written \\d+, failed 0, refused 1, kept 12, no value 0\n  refused: 104 \\(above its maximum 99\\)\n$");
+    row("import of formulas without results", QStringList{"--import", formulas} + m_link["tcp"], "", 1,
+        "written 0, failed 0, refused 2, kept 0, no value 1\n  refused: 114 \\(unreadable cell G2\\), 116 "
+        "\\(unreadable cell G3\\)\nr7config: nothing was written");
+    row("compare of formulas without results", QStringList{"--compare", formulas} + m_link["tcp"], "", 1,
+        "refused 2, kept 0, no value 1, compared 0, differ 0\n  refused: 114 \\(unreadable cell G2\\), 116 "
+        "\\(unreadable cell G3\\)\nr7config: nothing was compared");
+    row("import of the bare template", QStringList{"--import", bare} + m_link["tcp"], "", 1,
+        "written 0, failed 0, refused 0, kept 12, no value \\d+\nr7config: nothing was written");
+    row("compare of the bare template", QStringList{"--compare", bare} + m_link["tcp"], "", 1,
+        "compared 0, differ 0\nr7config: nothing was compared");
 }
 
-// Refused rows are counted and named and end the run with 1; a run that fails outright leaves an earlier backup at
-// the target as it was. None leaves a part file.
+// Refused rows are counted and named and end the run with 1; a run that fails outright, or an export with failed
+// rows, leaves an earlier backup at the target as it was. None leaves a part file. Only an import writes, and only
+// rows that passed every rule.
 void TestHeadless::failedRuns()
 {
     QFETCH(QStringList, arguments);
@@ -211,29 +297,65 @@ void TestHeadless::failedRuns()
     QFETCH(int, exitCode);
     QFETCH(QString, err);
     const QString file = m_dir.filePath(QStringLiteral("backup.xlsx"));
+    const QString incomplete = m_dir.filePath(QStringLiteral("backup.incomplete.xlsx"));
+    QFile::remove(incomplete);
     QFile previous(file);
-    QVERIFY(previous.open(QIODevice::WriteOnly | QIODevice::Truncate) && previous.write("earlier backup") > 0);
-    previous.close();
+    QByteArray earlier = "earlier backup";
+    if (fault == QLatin1String("copy refused.xlsx")) {
+        QFile::remove(file);
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("refused.xlsx")), file));
+        QVERIFY(previous.open(QIODevice::ReadOnly));
+        earlier = previous.readAll();
+        previous.close();
+        fault.clear();
+    } else {
+        QVERIFY(previous.open(QIODevice::WriteOnly | QIODevice::Truncate) && previous.write(earlier) > 0);
+        previous.close();
+    }
     const bool later = fault == QLatin1String("noreply on");
-    QVERIFY(later || fault.isEmpty() || m_sim->command(fault));
+    const bool alone = fault == QLatin1String("alone");
+    const bool nobody = fault == QLatin1String("as nobody");
+    QVERIFY(later || alone || nobody || fault.isEmpty() || m_sim->command(fault));
+    QVERIFY(m_sim->command(QStringLiteral("writes reset")));
+    const QString before104 = sim(104, 2); // 104 Zero Range: refused above its maximum
     // A few slow replies: an export reads in blocks, and would be over before the simulator falls silent.
     QVERIFY(!later || m_sim->command(QStringLiteral("delay 40")));
     const std::function<void()> fallSilent = [this] { m_sim->command(QStringLiteral("noreply on")); };
-    const bool exporting = arguments.filter(QRegularExpression("^--(export|import|compare)$")).isEmpty();
-    const Run run = runProgram(QStringLiteral(R7CONFIG),
-                               (exporting ? QStringList{"--export", file} : QStringList()) + arguments,
+    const bool exporting = !alone && arguments.filter(QRegularExpression("^--(import|compare)$")).isEmpty()
+        && !arguments.contains(QStringLiteral("--export"));
+    // Root may read anything: the permission rows run the program as nobody.
+    const QStringList asNobody = nobody && ::geteuid() == 0
+        ? QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", R7CONFIG} : QStringList();
+    const Run run = runProgram(asNobody.isEmpty() ? QStringLiteral(R7CONFIG) : QStringLiteral("setpriv"),
+                               asNobody + (exporting ? QStringList{"--export", file} : QStringList()) + arguments,
                                later ? fallSilent : nullptr);
     QVERIFY(m_sim->command("noreply off") && m_sim->command("fail off") && m_sim->command("set 10207 1")
             && m_sim->command("delay 0"));
-    QVERIFY2(run.exitCode == exitCode && QRegularExpression(err).match(run.err).hasMatch() && run.out.isEmpty(),
+    QVERIFY2(run.exitCode == exitCode && QRegularExpression(err).match(run.err + run.out).hasMatch()
+                 && (exitCode == 0 || run.out.isEmpty()),
              qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(run.err + run.out)));
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("*.part-*")}, QDir::Files | QDir::Hidden), QStringList());
-    if (exitCode == 1) {
-        QVERIFY(!exporting || values(file, ExelToWrite::ColValue).value("8102", "unread").isEmpty());
-        return;
-    }
+    const bool importing = arguments.contains(QStringLiteral("--import"));
+    QVERIFY(m_sim->command(QStringLiteral("writes")));
+    if (!importing || exitCode != 1)
+        QVERIFY2(m_sim->lastAnswer().endsWith(QStringLiteral(" 0")), qPrintable(m_sim->lastAnswer()));
+    QCOMPARE(sim(104, 2), before104);
     QVERIFY(previous.open(QIODevice::ReadOnly));
-    QCOMPARE(previous.readAll(), QByteArray("earlier backup"));
+    QCOMPARE(previous.readAll(), earlier);
+    if (exporting && exitCode == 1)
+        QVERIFY(values(incomplete, ExelToWrite::ColValue).value("8102", "unread").isEmpty());
+}
+
+// A transmitter reached over IPv6, by its address in brackets with the port.
+void TestHeadless::ipv6Link()
+{
+    SimProcess sim6({"--tcp", "[::1]:0"});
+    QVERIFY2(sim6.start(), qPrintable(sim6.errorString()));
+    QCOMPARE(sim6.tcpHost(), QStringLiteral("::1"));
+    const QString file = m_dir.filePath(QStringLiteral("ipv6.xlsx"));
+    const Run run = r7({"--export", file, "--tcp", QStringLiteral("[::1]:%1").arg(sim6.tcpPort())});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QCOMPARE(values(file, ExelToWrite::ColValue).size(), templateRows().size());
 }
 
 // cmake --install into a temporary prefix: the installed program finds its templates in share/r7config/template and
@@ -252,8 +374,17 @@ void TestHeadless::installedTree()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
     QCOMPARE(AppPaths::exportBase(bin), m_dir.filePath(QStringLiteral("data/r7config")));
-    if (qEnvironmentVariableIsEmpty("R7CONFIG_SETTINGS_DIR"))
-        QCOMPARE(AppPaths::settingsDirectory(bin), m_dir.filePath(QStringLiteral("config/r7config")));
+    const QByteArray settingsDir = qgetenv("R7CONFIG_SETTINGS_DIR");
+    qunsetenv("R7CONFIG_SETTINGS_DIR");
+    const QString settings = AppPaths::settingsDirectory(bin);
+    // A program folder that cannot be written (below a plain file, which stops even root) keeps no setting.ini.
+    QFile plain(m_dir.filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    const QString unwritable = AppPaths::settingsDirectory(plain.fileName() + QStringLiteral("/app"));
+    if (!settingsDir.isEmpty())
+        qputenv("R7CONFIG_SETTINGS_DIR", settingsDir);
+    QCOMPARE(settings, m_dir.filePath(QStringLiteral("config/r7config")));
+    QCOMPARE(unwritable, settings);
     // A program run from its own folder keeps its files there.
     const QString app = m_dir.filePath(QStringLiteral("app"));
     QVERIFY(QDir().mkpath(app + QStringLiteral("/template")));

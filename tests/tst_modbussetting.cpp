@@ -83,7 +83,8 @@ private slots:
                 QVERIFY2(taken != refused, qPrintable(name + (QLatin1Char(' ') + text)));
             }
         };
-        check("EditHostIP", {"192.168.101.1", "255.255.255.0", "", "!256.1.1.1", "!10.0.1"});
+        check("EditHostIP", {"192.168.101.1", "255.255.255.0", "", "!256.1.1.1", "!10.0.1", "::1", "fe80::2",
+                             "2001:db8:0:1:2:3:4:5", "!1:2", "!12345::1", "!1:2:3:4:5:6:7:8:9"});
         check("EditPort", {"1", "9999", "10000", "59999", "64999", "65499", "65529", "65535", "!0", "!0080", "!65536",
                            "!65540", "!80a"});
         m_page->show();
@@ -172,15 +173,20 @@ private slots:
         QTest::newRow("answered") << QString();
         QTest::newRow("exception to the test read") << QStringLiteral("fail 0 4");
         QTest::newRow("no such serial port") << QStringLiteral("rtu");
+        QTest::newRow("IPv6 loopback") << QStringLiteral("ipv6");
     }
     void connecting()
     {
         QFETCH(QString, fault);
-        const bool linked = fault.isEmpty();
+        const bool ipv6 = fault == QLatin1String("ipv6");
+        const bool linked = fault.isEmpty() || ipv6;
+        SimProcess sim6({"--tcp", "[::1]:0"});
+        QVERIFY(!ipv6 || sim6.start());
         setValue("connectType", QLatin1String(fault == QLatin1String("rtu") ? "0" : "1"));
         setValue("serialnumcomboBox", m_dir.path() + QStringLiteral("/no-such-port"));
-        setValue("EditHostIP", QStringLiteral("127.0.0.1"));
-        setValue("EditPort", QString::number(m_sim.tcpPort()));
+        setValue("EditHostIP", QLatin1String(ipv6 ? "::1" : "127.0.0.1"));
+        const QString port = QString::number(ipv6 ? sim6.tcpPort() : m_sim.tcpPort());
+        setValue("EditPort", port);
         setValue("DwordFormat", QStringLiteral("1"));
         QVERIFY(!fault.startsWith(QLatin1String("fail")) || m_sim.command(fault));
         QSignalSpy success(m_page.get(), &ModbusSetting::ConnectSuccessfulSignal);
@@ -190,11 +196,19 @@ private slots:
         if (!linked)
             return;
         QCOMPARE(QList<int>({g_connType, g_dwordFormat}), QList<int>({1, 1}));
-        QCOMPARE(setting(QStringLiteral("R7/EditPort")), QString::number(m_sim.tcpPort()));
+        QCOMPARE(setting(QStringLiteral("R7/EditPort")), port);
         QModbusClient *client = modbusClient();
         m_page->on_connectButton_clicked();
         QCOMPARE(success.count(), 1);
         QCOMPARE(modbusClient(), client);
+        // While linked, the fields keep showing the link in use whatever the file says now.
+        {
+            QSettings ini(ModbusSetting::settingsFilePath(), QSettings::IniFormat);
+            ini.setValue(QStringLiteral("R7/EditPort"), QStringLiteral("1"));
+            ini.setValue(QStringLiteral("R7/DwordFormat"), 0);
+        }
+        m_page->initInterface();
+        QCOMPARE(valueOf("EditPort") + valueOf("DwordFormat"), port + QLatin1Char('1'));
     }
 };
 

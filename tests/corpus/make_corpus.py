@@ -73,9 +73,18 @@ files = {
     'huge_dimension.xlsx': standard(sheet('<row r="1048576"><c r="XFD1048576"><v>1</v></c></row>'
                                           '<row r="99999999"><c r="A99999999"><v>1</v></c></row>',
                                           'A1:XFD1048576')),
-    'bad_cell_refs.xlsx': standard(sheet('<row r="2"><c r="AAAA2"><v>1</v></c><c r="B3"><v>2</v></c>'
-                                         '<c r="C2" t="s"><v>999</v></c><c r="D2" t="s"><v>-1</v></c></row>'
-                                         '<row r="x"/><row r="2"><c r="A2"><v>3</v></c></row>')),
+    'bad_cell_refs.xlsx': standard(sheet('<row r="2"><c r="AAAA2"><v>1</v></c>'
+                                         '<c r="C2" t="s"><v>999</v></c><c r="D2" t="s"><v>-1</v></c>'
+                                         '<c r="E2" t="s"><v>2</v></c><c r="F2" t="s"><v>1</v></c></row>'
+                                         '<row r="x"/><row r="2"><c r="A2"><v>3</v></c></row>'),
+                                   {'xl/sharedStrings.xml': SHARED}, 'sharedStrings.xml'),
+    # Row 2 holds the cell of G3: a reader by column alone takes it as G2.
+    'misplaced_cell.xlsx': standard(sheet('<row r="1"><c r="A1" t="inlineStr"><is><t>Address</t></is></c></row>'
+                                          '<row r="2"><c r="A2"><v>114</v></c><c r="C2"><v>2</v></c>'
+                                          '<c r="D2"><v>99</v></c><c r="E2"><v>0</v></c><c r="G3"><v>7</v></c>'
+                                          '</row><row r="3"><c r="A3"><v>116</v></c></row>')),
+    # 480 rows of 16384 empty cells: 41 KB packed, 31.5 MB unpacked, eight million elements.
+    'many_cells.xlsx': standard(sheet(('<row>' + '<c/>' * 16384 + '</row>') * 480, 'A1:XFD480')),
     'bad_sheet_xml.xlsx': standard('<worksheet><sheetData><row r="1"><c r="A1"><v>1</v></row>'),
     'missing_sheet_part.xlsx': package({'_rels/.rels': ROOT_RELS, 'xl/workbook.xml': workbook(['读写类']),
                                         'xl/_rels/workbook.xml.rels': rels(['worksheets/sheet1.xml'])}),
