@@ -42,6 +42,8 @@ namespace {
 constexpr int ShadowMargin = 9;
 
 constexpr int GraceMs = 500;
+// How long a page's note stays in the status bar.
+constexpr int NoticeMs = 6000;
 // After a failed poll a read may still be waiting for its time-out; give it
 // the time to end before the client goes away.
 constexpr int GraceAfterErrorMs = 2000;
@@ -128,6 +130,20 @@ MainWindow::MainWindow(QWidget *parent)
         else
             showConnectState(tr("Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
     });
+
+    // Notes of the pages (an edit the device refused, and why) beside the
+    // communication state, which every tick rewrites.
+    m_noticeLabel = new QLabel(ui->widget_down);
+    m_noticeLabel->setObjectName(QStringLiteral("label_Notice"));
+    m_noticeLabel->setStyleSheet(QString::fromLatin1(ConnectErrorStyle));
+    ui->horizontalLayout_down->insertWidget(ui->horizontalLayout_down->indexOf(ui->label_ConnectState) + 1,
+                                            m_noticeLabel);
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    connect(m_noticeTimer, &QTimer::timeout, m_noticeLabel, &QLabel::clear);
+    for (ParameterPage *p : {static_cast<ParameterPage *>(m_basicConfig), static_cast<ParameterPage *>(m_weightCal),
+                             static_cast<ParameterPage *>(m_application), static_cast<ParameterPage *>(m_dataTrans)})
+        connect(p, &ParameterPage::noticeRaised, this, &MainWindow::showNotice);
 
     m_disconnectTimer = new QTimer(this);
     m_disconnectTimer->setObjectName(QStringLiteral("disconnectTimer"));
@@ -399,6 +415,8 @@ void MainWindow::onLinkUp()
     ui->widget->show();
     ui->widget_down->show();
     InitLinkParam();
+    // The pages show nothing of the previous device until they read this one.
+    forgetDevice();
     // A new link starts with a clean communication state.
     m_refresh->resetFailures();
     g_commError = false;
@@ -425,6 +443,12 @@ void MainWindow::showConnectState(const QString &text, const QString &style)
         ui->label_ConnectState->setText(text);
     if (ui->label_ConnectState->styleSheet() != style)
         ui->label_ConnectState->setStyleSheet(style);
+}
+
+void MainWindow::showNotice(const QString &text)
+{
+    m_noticeLabel->setText(text);
+    m_noticeTimer->start(NoticeMs);
 }
 
 void MainWindow::refreshPage(int page)
