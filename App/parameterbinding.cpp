@@ -404,14 +404,16 @@ QString ParameterPage::refusalNote(const QLineEdit *edit, const QString &typed) 
 
 QString ParameterPage::parameterName(const QWidget *editor) const
 {
-    // The nearest label on the editor's row, left of it.
+    // The nearest label on the editor's row, left of it, that ends with a
+    // colon: a reading or a unit may stand between the name and the field.
+    static const QRegularExpression trailingColon(QStringLiteral("\\s*[:\uFF1A]\\s*$"));
     const QRect at = editor->geometry();
     const QLabel *best = nullptr;
     int bestGap = 0;
     if (const QWidget *parent = editor->parentWidget()) {
         for (const QLabel *label : parent->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)) {
             const QRect l = label->geometry();
-            if (label->text().trimmed().isEmpty() || l.right() > at.left() || l.bottom() < at.top()
+            if (!label->text().contains(trailingColon) || l.right() > at.left() || l.bottom() < at.top()
                 || l.top() > at.bottom())
                 continue;
             const int gap = at.left() - l.right();
@@ -422,7 +424,6 @@ QString ParameterPage::parameterName(const QWidget *editor) const
         }
     }
     QString name = best ? best->text() : editor->objectName();
-    static const QRegularExpression trailingColon(QStringLiteral("\\s*[:\uFF1A]\\s*$"));
     name.remove(trailingColon);
     return name.trimmed();
 }
