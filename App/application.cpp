@@ -5,6 +5,7 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
+#include "Modbus/registerblocks.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -250,10 +251,26 @@ void Application::comboCommitted(QComboBox *box, CommitResult result)
     }
 }
 
+bool Application::shownBlocksRead() const
+{
+    switch (ui->tabWidget->currentIndex()) {
+    case TabInput:
+        return g_mirror.blockRead[BlockInputs];
+    case TabOutput:
+        return g_mirror.blockRead[BlockOutputs];
+    case TabComp:
+        return g_mirror.blockRead[BlockComparators1To6] && g_mirror.blockRead[BlockComparators7To8];
+    default:
+        return true;
+    }
+}
+
 void Application::refreshFromMirror(bool force)
 {
     refreshBanner(SwitchApplication,
                   tr("Application remote editing switch off, on before modifying parameters!"), force);
+    if (!beginRefresh(&force))
+        return;
 
     const int tab = ui->tabWidget->currentIndex();
     const bool changed = tab != s_previousTab || force;
@@ -287,9 +304,10 @@ void Application::showComparators(bool changed)
         for (int item = 0; item < CompItems; ++item) {
             const int field = compField(c, item);
             const quint32 value = g_mirror.comparator[field];
-            if (!takeChanged(value, s_shownComparator[field], changed || rescale))
-                continue;
             QWidget *target = editor(CompNames[c * CompItems + item]);
+            if (!takeChangedFor(qobject_cast<QLineEdit *>(target), value, s_shownComparator[field],
+                                changed || rescale))
+                continue;
             switch (item) {
             case CompMode:
             case CompOnCond:

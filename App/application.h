@@ -30,6 +30,7 @@ public:
 
 protected:
     void retranslate() override;
+    bool shownBlocksRead() const override;
     void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText) override;
     void comboCommitted(QComboBox *box, CommitResult result) override;
 

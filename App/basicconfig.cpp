@@ -4,6 +4,7 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
+#include "Modbus/registerblocks.h"
 
 #include <QDebug>
 
@@ -77,9 +78,16 @@ void BasicConfig::enterPage()
     qDebug() << "IN BasicParam---------";
 }
 
+bool BasicConfig::shownBlocksRead() const
+{
+    return g_mirror.blockRead[BlockBasicConfig];
+}
+
 void BasicConfig::refreshFromMirror(bool force)
 {
     refreshBanner(SwitchBasic, tr("Basic remote editing switch off, on before modifying parameters!"), force);
+    if (!beginRefresh(&force))
+        return;
 
     const quint32 remoteTare = g_mirror.srtBasicCfgTemp[4];
     const bool remoteTareChanged = remoteTare != s_shownBasicCfg[4] || force;

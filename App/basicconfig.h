@@ -26,6 +26,7 @@ public:
 
 protected:
     void retranslate() override;
+    bool shownBlocksRead() const override;
 
 private:
     Ui::BasicConfig *ui;

@@ -5,6 +5,7 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
+#include "Modbus/registerblocks.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -145,10 +146,18 @@ void DataTrans::on_cBoxAnalogType_currentIndexChanged(int index)
     }
 }
 
+bool DataTrans::shownBlocksRead() const
+{
+    return g_mirror.blockRead[BlockSerialPorts] && g_mirror.blockRead[BlockEthernet]
+        && g_mirror.blockRead[BlockAnalogOutput];
+}
+
 void DataTrans::refreshFromMirror(bool force)
 {
     refreshBanner(SwitchDataTrans, tr("Data-Trans remote editing switch off, on before modifying parameters!"),
                   force);
+    if (!beginRefresh(&force))
+        return;
 
     for (const RecordRun &run : SerialAndNetworkRuns) {
         const BindingTable part{DataTransNames + run.firstRow, DataTransSpans + run.firstRow, run.rows};
@@ -158,6 +167,11 @@ void DataTrans::refreshFromMirror(bool force)
     QLineEdit *const values[4] = {ui->EditMinOut, ui->EditZeroOut, ui->EditFSOut, ui->EditMaxOut};
     for (int i = 0; i < AnalogRows; ++i) {
         const quint16 value = g_mirror.analog[i];
+        // A value the operator is typing stays until the edit ends.
+        if (i != AnalogType && i != AnalogLinkData && values[i - 1]->isModified()) {
+            s_shownAnalog[i] = quint16(~value);
+            continue;
+        }
         if (value == s_shownAnalog[i] && !force)
             continue;
         s_shownAnalog[i] = value;

@@ -28,6 +28,7 @@ public:
 
 protected:
     void retranslate() override;
+    bool shownBlocksRead() const override;
     bool acceptsValue(const QLineEdit *edit, const QString &valueText) const override;
 
 private slots:

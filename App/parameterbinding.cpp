@@ -6,6 +6,7 @@
 #include "Modbus/settings.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDebug>
 #include <QEvent>
@@ -18,6 +19,7 @@
 #include <QRegularExpressionValidator>
 
 bool g_cpTextReset = false;
+const QString NotReadText = QStringLiteral("\u2014");
 quint16 g_shownRemoteSwitch[SwitchCount] = {};
 
 namespace {
@@ -87,6 +89,51 @@ bool takeChanged(quint32 value, quint32 &lastShown, bool force)
         return false;
     lastShown = value;
     return true;
+}
+
+bool takeChangedFor(const QLineEdit *edit, quint32 value, quint32 &lastShown, bool force)
+{
+    if (edit && edit->isModified()) {
+        lastShown = ~value;
+        return false;
+    }
+    return takeChanged(value, lastShown, force);
+}
+
+QString failureCause(ResultCode result)
+{
+    switch (result) {
+    case ResultOk:
+        return QString();
+    case ResultTimeout:
+        return QCoreApplication::translate("FailureCause", "No answer from the device.");
+    case ResultNoLink:
+        return QCoreApplication::translate("FailureCause", "Not connected to the device.");
+    case ResultDeviceError:
+        break;
+    }
+    // The standard Modbus exception codes.
+    static const char *const Names[] = {
+        nullptr,
+        QT_TRANSLATE_NOOP("FailureCause", "illegal function"),
+        QT_TRANSLATE_NOOP("FailureCause", "illegal data address"),
+        QT_TRANSLATE_NOOP("FailureCause", "illegal data value"),
+        QT_TRANSLATE_NOOP("FailureCause", "server device failure"),
+        QT_TRANSLATE_NOOP("FailureCause", "acknowledge"),
+        QT_TRANSLATE_NOOP("FailureCause", "server device busy"),
+        nullptr,
+        QT_TRANSLATE_NOOP("FailureCause", "memory parity error"),
+        nullptr,
+        QT_TRANSLATE_NOOP("FailureCause", "gateway path unavailable"),
+        QT_TRANSLATE_NOOP("FailureCause", "gateway target device failed to respond"),
+    };
+    const int code = lastExceptionCode();
+    if (code <= 0)
+        return QCoreApplication::translate("FailureCause", "The device's answer could not be used.");
+    const char *name = code < int(sizeof Names / sizeof *Names) ? Names[code] : nullptr;
+    const QString text = name ? QCoreApplication::translate("FailureCause", name)
+                              : QCoreApplication::translate("FailureCause", "unknown exception");
+    return QCoreApplication::translate("FailureCause", "The device refused it: exception %1 (%2).").arg(code).arg(text);
 }
 
 ParameterPage::ParameterPage(QWidget *parent)
@@ -161,12 +208,19 @@ bool ParameterPage::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::Wheel:
         return true;
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Return) {
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return) {
             m_editArmed = true;
             m_returnPressed = true;
         }
+        auto *edit = qobject_cast<QLineEdit *>(watched);
+        if (key == Qt::Key_Escape && edit && edit->isModified()) {
+            abandonEdit(edit);
+            return true;
+        }
         break;
+    }
     case QEvent::FocusIn: {
         // Focus coming back as a combo box's pop-up closes (before activated()
         // is raised) starts no new edit: the value to fall back on stays the
@@ -292,6 +346,9 @@ void ParameterPage::onLineEditFinished(QLineEdit *edit)
     if (typed.isEmpty() || !acceptsValue(edit, valueText)) {
         if (!typed.isEmpty())
             qDebug() << "refused" << edit->objectName() << typed << "does not fit its register";
+        const QString note = refusalNote(edit, typed);
+        if (!note.isEmpty())
+            emit noticeRaised(note);
         edit->setText(g_savedValueText);
         // The restored text must not be committed by the focus move's own
         // editingFinished(): an emptied or refused field writes nothing.
@@ -315,12 +372,99 @@ void ParameterPage::onLineEditFinished(QLineEdit *edit)
     const CommitResult result = sendEditorValue(edit, valueText);
     if (!self || !guard)
         return;
+    // Committed: refreshes may show the device's value again.
+    edit->setModified(false);
     lineEditCommitted(edit, typed, result);
     // A commit by Return leaves the focus on the label, so that the focus
     // move's own editingFinished() is the unarmed second one. A commit made
     // by leaving the field keeps the focus where the operator put it.
     if (edit->hasFocus())
         moveFocusAway();
+}
+
+void ParameterPage::abandonEdit(QLineEdit *edit)
+{
+    // Back to the text from before the edit, then to the device's value if it
+    // changed meanwhile (the refresh skipped the field while it was typed in).
+    edit->setText(g_savedValueText);
+    m_returnPressed = false;
+    refreshFromMirror(false);
+    // Leaving the field now writes nothing: the edit was abandoned.
+    m_editArmed = false;
+    if (edit->hasFocus())
+        moveFocusAway();
+}
+
+QString ParameterPage::refusalNote(const QLineEdit *edit, const QString &typed) const
+{
+    if (typed.isEmpty())
+        return QString();
+    return tr("%1: %2 does not fit the parameter; nothing was sent.").arg(parameterName(edit), typed);
+}
+
+QString ParameterPage::parameterName(const QWidget *editor) const
+{
+    // The nearest label on the editor's row, left of it, that ends with a
+    // colon: a reading or a unit may stand between the name and the field.
+    static const QRegularExpression trailingColon(QStringLiteral("\\s*[:\uFF1A]\\s*$"));
+    const QRect at = editor->geometry();
+    const QLabel *best = nullptr;
+    int bestGap = 0;
+    if (const QWidget *parent = editor->parentWidget()) {
+        for (const QLabel *label : parent->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QRect l = label->geometry();
+            if (!label->text().contains(trailingColon) || l.right() > at.left() || l.bottom() < at.top()
+                || l.top() > at.bottom())
+                continue;
+            const int gap = at.left() - l.right();
+            if (!best || gap < bestGap) {
+                best = label;
+                bestGap = gap;
+            }
+        }
+    }
+    QString name = best ? best->text() : editor->objectName();
+    name.remove(trailingColon);
+    return name.trimmed();
+}
+
+bool ParameterPage::beginRefresh(bool *force)
+{
+    if (m_shownLink != g_mirror.link) {
+        m_shownLink = g_mirror.link;
+        m_showsNotRead = false;
+        forgetDeviceTexts();
+        // Texts typed for the previous device go with it.
+        for (QWidget *w : qAsConst(m_editors)) {
+            if (auto *edit = qobject_cast<QLineEdit *>(w))
+                edit->setModified(false);
+        }
+        *force = true;
+    }
+    if (!shownBlocksRead()) {
+        if (!m_showsNotRead)
+            showNotRead();
+        return false;
+    }
+    if (m_showsNotRead) {
+        m_showsNotRead = false;
+        *force = true;
+    }
+    return true;
+}
+
+void ParameterPage::showNotRead()
+{
+    m_showsNotRead = true;
+    for (const BindingTable *table : bindingTables()) {
+        for (int row = 0; row < table->rows; ++row) {
+            QWidget *w = editor(table->names[row]);
+            if (isClass(w, "QLineEdit"))
+                static_cast<QLineEdit *>(w)->setText(NotReadText);
+            else if (isClass(w, "QComboBox"))
+                static_cast<QComboBox *>(w)->setCurrentIndex(-1);
+        }
+    }
 }
 
 void ParameterPage::moveFocusAway()
@@ -360,6 +504,11 @@ CommitResult ParameterPage::sendEditorValue(QWidget *editor, const QString &valu
     qint32 sendVal = 0;
     if (!integerPartOf(valueText, &sendVal)) {
         qDebug() << "in" << name << span.address << span.count << "refused" << valueText;
+        if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
+            const QString note = refusalNote(edit, edit->text());
+            if (!note.isEmpty())
+                emit noticeRaised(note);
+        }
         putBack(editor, savedText);
         return CommitResult::Refused;
     }
@@ -381,6 +530,8 @@ CommitResult ParameterPage::sendEditorValue(QWidget *editor, const QString &valu
                                                           : CommitResult::Failed;
     if (!guard)
         return outcome;
+    if (result != ResultOk)
+        emit noticeRaised(tr("%1 not written: %2").arg(parameterName(editor), failureCause(result)));
 
     if (qstrcmp(cls, "QComboBox") == 0) {
         if (result != ResultOk)
@@ -434,7 +585,7 @@ void ParameterPage::showRows(const BindingTable &table, const quint32 *fields, q
             if (takeChanged(fields[row], lastShown[row], force))
                 static_cast<QComboBox *>(w)->setCurrentIndex(int(fields[row]));
         } else if (isClass(w, "QLineEdit")) {
-            if (takeChanged(fields[row], lastShown[row], force))
+            if (takeChangedFor(static_cast<QLineEdit *>(w), fields[row], lastShown[row], force))
                 static_cast<QLineEdit *>(w)->setText(QString::number(fields[row]));
         }
     }

@@ -3,6 +3,7 @@
 
 #include "Modbus/devicemirror.h"
 #include "Modbus/presentation.h"
+#include "Modbus/registeraccess.h"
 
 #include <QHash>
 #include <QList>
@@ -97,6 +98,18 @@ void showRemoteBanner(QWidget *banner, QLabel *tip, RemoteSwitch remoteSwitch, c
 // copy or force is set: the editor then needs rewriting.
 bool takeChanged(quint32 value, quint32 &lastShown, bool force);
 
+// takeChanged() for a line edit, which is never rewritten while the operator
+// has typed into it (until the edit is committed or abandoned): the value then
+// counts as not shown, so the first refresh after the edit writes it.
+bool takeChangedFor(const QLineEdit *edit, quint32 value, quint32 &lastShown, bool force);
+
+// Why a register operation failed, for the operator: no link, no answer, or
+// the exception the device answered with, by number and name.
+QString failureCause(ResultCode result);
+
+// What a field shows while nothing has been read from the device.
+extern const QString NotReadText;
+
 // Base class of the parameter pages. A page builds its form, then calls
 // setupBinding(); it supplies its binding table(s), scaled list and the texts
 // of its banner through the virtuals below, and shows its record in
@@ -128,6 +141,14 @@ public:
 
     QWidget *currentEditor() const { return m_currentEditor; }
 
+    // The name of the parameter an editor sets, as the form labels it.
+    QString parameterName(const QWidget *editor) const;
+
+signals:
+    // A short note for the status bar: an edit the device refused, or one
+    // the page refused to send, and why.
+    void noticeRaised(const QString &text);
+
 protected:
     explicit ParameterPage(QWidget *parent);
 
@@ -158,6 +179,20 @@ protected:
     virtual QString displayText(const QLineEdit *edit, qint32 value) const;
     // Re-runs the translation of the form's texts.
     virtual void retranslate() = 0;
+    // Whether the blocks the page (or tab) shows were read over the present
+    // link; until then the page shows NotReadText.
+    virtual bool shownBlocksRead() const = 0;
+    // Called when the page is refreshed for the first time after a new link:
+    // texts kept for the previous device go.
+    virtual void forgetDeviceTexts() {}
+    // The note shown when a line edit's entry is refused before sending
+    // (emptied fields included); empty for none.
+    virtual QString refusalNote(const QLineEdit *edit, const QString &typed) const;
+
+    // To be called first in refreshFromMirror() after the banner: false while
+    // the page shows nothing read yet (blank editors); raises force on the
+    // first refresh with values after blank editors or a new link.
+    bool beginRefresh(bool *force);
 
     // The banner of this page: shown while the device's switch is 0.
     void refreshBanner(RemoteSwitch remoteSwitch, const QString &message, bool force);
@@ -179,6 +214,8 @@ private:
     void onLineEditFinished(QLineEdit *edit);
     void moveFocusAway();
     void putBack(QWidget *editor, const QString &savedText);
+    void showNotRead();
+    void abandonEdit(QLineEdit *edit);
     int exponentOf(const QLineEdit *edit, bool *scaled) const;
     // The row of the named editor in any table of this page.
     const BindingTable *tableOf(const QString &name, int *row) const;
@@ -191,6 +228,9 @@ private:
     QLabel *m_remoteTip = nullptr;
     QHash<QString, QWidget *> m_editors;
     QList<QPointer<QObject>> m_watched;
+    // The link whose device the editors show, and whether they show blanks.
+    quint32 m_shownLink = 0;
+    bool m_showsNotRead = false;
 };
 
 // Process-wide state of the parameter pages.

@@ -4,6 +4,7 @@
 #include "App/parameterbinding.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
+#include "Modbus/registerblocks.h"
 #include "Modbus/registeraccess.h"
 #include "Modbus/settings.h"
 #include "Warning/mesgbox.h"
@@ -11,9 +12,13 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
+#include <QModbusClient>
+#include <QPointer>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QUrl>
 
 // One factory-reset command: the device restores a group of parameters when 1
@@ -23,8 +28,8 @@ struct ResetCommand
     const char *title;    // box title, also the button text
     const char *question;
     int address;
-    // The device may change its link settings before it answers: a time-out
-    // then means the command arrived, not that it was lost.
+    // The device may change its link settings or restart before it answers:
+    // no answer then leaves open whether the command was carried out.
     bool mayDropLink;
     // The calibration-point texts of Weight & CAL no longer apply.
     bool clearsPointTexts;
@@ -48,6 +53,11 @@ const ResetCommand ResetDataTrans{QT_TRANSLATE_NOOP("TestMaintain", "Reset Data-
 // The devices in the field and their operators rely on this fixed code; the
 // code followed by CR LF is taken as well, nothing else.
 const QString ResetPassword = QStringLiteral("739204");
+
+// After a reset that went unanswered, how long the page waits for the device
+// to answer again before it says that it did not.
+constexpr int ComeBackWindowMs = 4000;
+constexpr int ComeBackRetryMs = 250;
 
 constexpr int SerialPart1 = 13;
 constexpr int SerialLength = 25;
@@ -178,6 +188,22 @@ void TestMaintain::refreshFromMirror(bool force)
     // The resets stay available with the switch off: the device decides.
     showRemoteTip(force);
 
+    QLineEdit *const fields[] = {ui->lineEditSoftware, ui->lineEditCompileData, ui->lineEditSerialNum,
+                                 ui->lineEditMAC,      ui->lineEdit_BTMAC,      ui->lineEditMVcoef1};
+    const bool read = g_mirror.blockRead[BlockSystemInfo] && g_mirror.blockRead[BlockMacAddresses]
+        && g_mirror.blockRead[BlockVoltageCoefficient];
+    if (!read) {
+        // Nothing from this link yet: the previous device's data must not show.
+        for (QLineEdit *field : fields)
+            field->setText(NotReadText);
+        m_showsNotRead = true;
+        return;
+    }
+    if (m_showsNotRead || m_shownLink != g_mirror.link)
+        force = true;
+    m_showsNotRead = false;
+    m_shownLink = g_mirror.link;
+
     const SystemInfo &info = g_mirror.gsrt_SysInf;
     if (takeChangedArray(info.serialNumber, s_shown.serial, SerialLength, force))
         ui->lineEditSerialNum->setText(serialText(s_shown.serial));
@@ -225,14 +251,63 @@ void TestMaintain::runReset(const ResetCommand &command)
     request.address = command.address;
     request.num = 1;
     qDebug() << "Reset command" << command.address;
-    const ResultCode result = writeParameter(modbusClient(), 1, request);
-    // A time-out of a command that may move the link is taken as carried out:
-    // the device may already listen with other settings. An exception reply
-    // or no link at all is a failure.
-    const bool done = result == ResultOk || (command.mayDropLink && result == ResultTimeout);
-    tipBox(tr("Tip"), done ? tr("Reset Successful!") : tr("Reset Failed!"), false);
-    if (done && command.clearsPointTexts)
-        g_cpTextReset = true;
+    QModbusClient *client = modbusClient();
+    const bool sent = client && client->state() == QModbusDevice::ConnectedState;
+    const ResultCode result = writeParameter(client, 1, request);
+    // Only the device's own answer is a success.
+    if (result == ResultOk) {
+        tipBox(tr("Tip"), tr("Reset Successful!"), false);
+        if (command.clearsPointTexts)
+            g_cpTextReset = true;
+        return;
+    }
+    // A device that takes on new link settings or restarts may not answer:
+    // the command may or may not have been carried out.
+    if (command.mayDropLink && (result == ResultTimeout || (sent && result == ResultNoLink))) {
+        reportUnanswered(command);
+        return;
+    }
+    failureBox(tr("Tip"), tr("Reset Failed!"), failureCause(result));
+}
+
+void TestMaintain::reportUnanswered(const ResetCommand &command)
+{
+    const QString advice = tr("The device may be restarting, or may now use other link settings. Reconnect "
+                              "and check the values.");
+    QMessageBox box(QMessageBox::Warning, tr(command.title), tr("Reset sent, no answer"), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.button(QMessageBox::Ok)->setText(tr("OK"));
+    box.setInformativeText(advice + QLatin1String("\n\n") + tr("Waiting for the device to answer..."));
+    QPointer<QMessageBox> guard(&box);
+    QTimer::singleShot(0, &box, [this, guard, advice] {
+        const bool back = deviceAnswersAgain(guard);
+        if (!guard)
+            return;
+        guard->setInformativeText(advice + QLatin1String("\n\n")
+                                  + (back ? tr("The device answers again.")
+                                          : tr("The device has not answered again within %1 s.")
+                                                .arg(ComeBackWindowMs / 1000)));
+    });
+    box.exec();
+}
+
+bool TestMaintain::deviceAnswersAgain(const QPointer<QMessageBox> &box)
+{
+    Settings probe;
+    probe.address = 0;
+    probe.num = 1;
+    quint16 word = 0;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // Stops early when the operator closed the box.
+    while (box && box->isVisible()) {
+        if (readRegisters(modbusClient(), probe, &word) == ResultOk)
+            return true;
+        if (elapsed.elapsed() >= ComeBackWindowMs)
+            return false;
+        delayMs(ComeBackRetryMs);
+    }
+    return false;
 }
 
 void TestMaintain::on_Btn_ResetALL_clicked()

@@ -1,12 +1,14 @@
 #ifndef TESTMAINTAIN_H
 #define TESTMAINTAIN_H
 
+#include <QPointer>
 #include <QWidget>
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class TestMaintain; }
 QT_END_NAMESPACE
 
+class QMessageBox;
 struct ResetCommand;
 
 // System information, parameter resets and workbook exchange.
@@ -47,6 +49,10 @@ private slots:
 
 private:
     void runReset(const ResetCommand &command);
+    // The third outcome of a reset: sent, but not answered. Says so, and then
+    // whether the device answers again within a few seconds.
+    void reportUnanswered(const ResetCommand &command);
+    bool deviceAnswersAgain(const QPointer<QMessageBox> &box);
     // Asks for the password unless it was accepted during this visit.
     bool unlock();
     void showRemoteTip(bool force);
@@ -56,6 +62,9 @@ private:
     // A reset waits for the device with the event loop running; a second
     // button pressed meanwhile does nothing.
     bool m_resetRunning = false;
+    // The link whose device the fields show, and whether they show blanks.
+    quint32 m_shownLink = 0;
+    bool m_showsNotRead = false;
 };
 
 #endif // TESTMAINTAIN_H

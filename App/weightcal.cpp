@@ -4,6 +4,7 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
+#include "Modbus/registerblocks.h"
 
 #include <QDebug>
 
@@ -185,13 +186,47 @@ void WeightCal::lineEditCommitted(QLineEdit *edit, const QString &typed, CommitR
 
 void WeightCal::showPointTexts()
 {
-    for (int point = 1; point <= PointCount; ++point)
-        pointEdit(point)->setText(weightText(m_cpText[point - 1], g_shownDecimalPoint));
+    for (int point = 1; point <= PointCount; ++point) {
+        if (!pointEdit(point)->isModified())
+            pointEdit(point)->setText(weightText(m_cpText[point - 1], g_shownDecimalPoint));
+    }
+}
+
+bool WeightCal::shownBlocksRead() const
+{
+    return g_mirror.blockRead[BlockWeightCal];
+}
+
+void WeightCal::forgetDeviceTexts()
+{
+    // The weights typed for the previous device's calibration.
+    for (QString &text : m_cpText)
+        text = QStringLiteral("0");
+}
+
+bool WeightCal::acceptsValue(const QLineEdit *edit, const QString &valueText) const
+{
+    // The device takes no calibration point at weight 0 (or below); it would
+    // answer with its "Input Wt Zero" error.
+    qint32 raw = 0;
+    if (pointOf(edit) != 0)
+        return integerPartOf(valueText, &raw) && raw > 0;
+    return ParameterPage::acceptsValue(edit, valueText);
+}
+
+QString WeightCal::refusalNote(const QLineEdit *edit, const QString &typed) const
+{
+    const int point = pointOf(edit);
+    if (point == 0)
+        return ParameterPage::refusalNote(edit, typed);
+    return tr("Calibration point %1 needs a weight above 0; nothing was sent.").arg(point);
 }
 
 void WeightCal::refreshFromMirror(bool force)
 {
     refreshBanner(SwitchCal, tr("CAL remote editing switch off, on before modifying parameters!"), force);
+    if (!beginRefresh(&force))
+        return;
 
     const quint32 *field = g_mirror.weightCal;
     quint32 *shown = s_shownWeightCal;
@@ -206,7 +241,7 @@ void WeightCal::refreshFromMirror(bool force)
                 ui->BoxDivisionSelect->setCurrentIndex(i);
         }
     }
-    if (takeChanged(field[FieldZeroSignal], shown[FieldZeroSignal], force))
+    if (takeChangedFor(ui->EditkeyInmv, field[FieldZeroSignal], shown[FieldZeroSignal], force))
         ui->EditkeyInmv->setText(formatScaled(qint32(field[FieldZeroSignal]), 4));
     QLabel *const signalLabels[PointCount] = {ui->label_WeightCP_1, ui->label_WeightCP_2, ui->label_WeightCP_3,
                                               ui->label_WeightCP_4, ui->label_WeightCP_5};
@@ -215,15 +250,15 @@ void WeightCal::refreshFromMirror(bool force)
         if (takeChanged(field[f], shown[f], force))
             signalLabels[point]->setText(formatScaled(qint32(field[f]), 4));
     }
-    if (takeChanged(field[FieldLcMv], shown[FieldLcMv], force))
+    if (takeChangedFor(ui->EditLcMv, field[FieldLcMv], shown[FieldLcMv], force))
         ui->EditLcMv->setText(formatScaled(qint64(field[FieldLcMv]), 4));
-    if (takeChanged(field[FieldLcCapacity], shown[FieldLcCapacity], force))
+    if (takeChangedFor(ui->EditLcCapacity, field[FieldLcCapacity], shown[FieldLcCapacity], force))
         ui->EditLcCapacity->setText(QString::number(field[FieldLcCapacity]));
     if (takeChanged(field[FieldTCal], shown[FieldTCal], force))
         ui->BoxTCal->setCurrentIndex(int(field[FieldTCal]));
-    if (takeChanged(field[FieldCorrectCoef], shown[FieldCorrectCoef], force))
+    if (takeChangedFor(ui->EditCorrectCoef, field[FieldCorrectCoef], shown[FieldCorrectCoef], force))
         ui->EditCorrectCoef->setText(formatScaled(qint64(field[FieldCorrectCoef]), 5));
-    if (takeChanged(field[FieldSampleWindow], shown[FieldSampleWindow], force))
+    if (takeChangedFor(ui->EditSampleWindow, field[FieldSampleWindow], shown[FieldSampleWindow], force))
         ui->EditSampleWindow->setText(formatScaled(qint64(field[FieldSampleWindow]), 3));
     if (takeChanged(field[FieldFlowrateUnit], shown[FieldFlowrateUnit], force))
         ui->cBoxFlowrateUnit->setCurrentIndex(int(field[FieldFlowrateUnit]));

@@ -35,7 +35,11 @@ protected:
     void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText) override;
     void lineEditCommitted(QLineEdit *edit, const QString &typed, CommitResult result) override;
     bool writesUnchanged(const QLineEdit *edit) const override;
+    bool acceptsValue(const QLineEdit *edit, const QString &valueText) const override;
+    QString refusalNote(const QLineEdit *edit, const QString &typed) const override;
+    void forgetDeviceTexts() override;
     void retranslate() override;
+    bool shownBlocksRead() const override;
 
 private:
     // 1..5 for a calibration-point line edit, otherwise 0.

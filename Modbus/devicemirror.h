@@ -65,8 +65,17 @@ struct DeviceMirror
 
     SystemInfo gsrt_SysInf;
     quint16 remoteSwitch[SwitchCount] = {};
+
+    // Which register blocks (by number) were read over the present link.
+    bool blockRead[20] = {};
+    // Counts the links made: a page that last showed an earlier link's device
+    // holds values, and perhaps typed texts, that belong to another device.
+    quint32 link = 0;
 };
 
 extern DeviceMirror g_mirror;
+
+// A new link may lead to another device: nothing read so far describes it.
+void forgetDevice();
 
 #endif // DEVICEMIRROR_H

@@ -61,6 +61,12 @@ bool showScaledValues(QLineEdit *const *edits, int count, quint32 *lastShown,
         g_shownDecimalPoint = decimals;
 
     for (int i = 0; i < count; ++i) {
+        // What the operator is typing stays; the value counts as not shown,
+        // so the first refresh after the edit ends writes it.
+        if (edits[i] && edits[i]->isModified()) {
+            lastShown[i] = ~current[i];
+            continue;
+        }
         if (current[i] == lastShown[i] && !changed)
             continue;
         lastShown[i] = current[i];

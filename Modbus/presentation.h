@@ -13,7 +13,8 @@ extern const QStringList TimeUnitNames;
 
 // Redraws the line edits whose mirror value changed since it was last shown,
 // or all of them when the decimals changed or force is set. Values are raw
-// unsigned integers scaled by 10^decimals. Returns whether the decimals changed.
+// unsigned integers scaled by 10^decimals. A line edit the operator has typed
+// into (modified) is left alone. Returns whether the decimals changed.
 bool showScaledValues(QLineEdit *const *edits, int count, quint32 *lastShown,
                       const quint32 *current, bool force);
 void showUnitLabels(QLabel *const *labels, int count, bool force);

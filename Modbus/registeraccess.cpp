@@ -86,6 +86,18 @@ WaitOutcome waitForReply(const QPointer<QModbusClient> &client, const QPointer<Q
     }
 }
 
+int s_lastException = 0;
+
+// Keeps the code of an exception reply for lastExceptionCode().
+void noteException(const QModbusReply *reply)
+{
+    // A protocol error is an exception reply, whose one data byte is the code.
+    // (QModbusPdu::isException() loads the function code with its exception
+    // bit set as the enum, which the sanitizer rejects.)
+    const QByteArray data = reply->rawResult().data();
+    s_lastException = data.size() == 1 ? quint8(data.at(0)) : 0;
+}
+
 void releaseReply(const QPointer<QModbusReply> &reply)
 {
     if (reply)
@@ -96,6 +108,7 @@ void releaseReply(const QPointer<QModbusReply> &reply)
 
 ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint16 *buffer)
 {
+    s_lastException = 0;
     if (!client)
         return ResultNoLink;
 
@@ -131,6 +144,7 @@ ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint1
         result = ResultTimeout;
         break;
     case QModbusDevice::ProtocolError:
+        noteException(reply);
         qDebug() << "Read exception" << settings.address << reply->errorString();
         result = ResultDeviceError;
         break;
@@ -145,6 +159,7 @@ ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint1
 
 ResultCode writeRegisters(QModbusClient *client, const Settings &settings, const quint16 *buffer)
 {
+    s_lastException = 0;
     if (!client)
         return ResultNoLink;
 
@@ -174,6 +189,7 @@ ResultCode writeRegisters(QModbusClient *client, const Settings &settings, const
 
     ResultCode result = ResultOk;
     if (reply->error() == QModbusDevice::ProtocolError) {
+        noteException(reply);
         qDebug() << "e_ModbusResponseError1";
         result = ResultDeviceError;
     } else if (reply->error() == QModbusDevice::TimeoutError) {
@@ -187,6 +203,11 @@ ResultCode writeRegisters(QModbusClient *client, const Settings &settings, const
     }
     releaseReply(reply);
     return result;
+}
+
+int lastExceptionCode()
+{
+    return s_lastException;
 }
 
 void splitDword(quint32 value, int dwordFormat, quint16 *words)

@@ -15,6 +15,10 @@ enum ResultCode : int {
     ResultNoLink = 3       // no client, not connected, request refused, or link closing
 };
 
+// The exception code of the last exception reply; 0 when the last request got
+// none. Lets a page say why the device refused something.
+int lastExceptionCode();
+
 // Returned by readParameter() in place of a value when the read fails.
 constexpr quint32 ReadFailedValue = 88020200u; // 0x053F14E8
 

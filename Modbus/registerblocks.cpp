@@ -62,9 +62,13 @@ void decodeComparators(const quint16 *words, int firstComparator, int comparator
 
 } // namespace
 
+static_assert(sizeof(DeviceMirror::blockRead) == RegisterBlockCount, "one read flag per block");
+
 void decodeBlock(int block, const quint16 *words)
 {
     DeviceMirror &m = g_mirror;
+    if (block >= 0 && block < RegisterBlockCount)
+        m.blockRead[block] = true;
     switch (block) {
     case BlockWeight:
         m.live.weight = pairAt(words, 0);

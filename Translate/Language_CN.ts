@@ -581,6 +581,65 @@
     </message>
 </context>
 <context>
+    <name>FailureCause</name>
+    <message>
+        <source>illegal function</source>
+        <translation>非法功能</translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation>非法数据地址</translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation>非法数据值</translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation>从站设备故障</translation>
+    </message>
+    <message>
+        <source>acknowledge</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation>从站设备忙</translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation>存储奇偶性差错</translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation>网关路径不可用</translation>
+    </message>
+    <message>
+        <source>gateway target device failed to respond</source>
+        <translation>网关目标设备无响应</translation>
+    </message>
+    <message>
+        <source>No answer from the device.</source>
+        <translation>设备无应答。</translation>
+    </message>
+    <message>
+        <source>Not connected to the device.</source>
+        <translation>未连接设备。</translation>
+    </message>
+    <message>
+        <source>The device&apos;s answer could not be used.</source>
+        <translation>设备的应答无法使用。</translation>
+    </message>
+    <message>
+        <source>unknown exception</source>
+        <translation>未知异常</translation>
+    </message>
+    <message>
+        <source>The device refused it: exception %1 (%2).</source>
+        <translation>设备拒绝：异常 %1（%2）。</translation>
+    </message>
+</context>
+<context>
     <name>MainInterface</name>
     <message>
         <source>Monitoring Curve 1:</source>
@@ -866,6 +925,17 @@
     </message>
 </context>
 <context>
+    <name>ParameterPage</name>
+    <message>
+        <source>%1: %2 does not fit the parameter; nothing was sent.</source>
+        <translation>%1：%2 超出参数范围，未发送。</translation>
+    </message>
+    <message>
+        <source>%1 not written: %2</source>
+        <translation>%1 未写入：%2</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Confirm</source>
@@ -1054,6 +1124,30 @@
         <source>Export Finish!</source>
         <translation>导出完成！</translation>
     </message>
+    <message>
+        <source>The device may be restarting, or may now use other link settings. Reconnect and check the values.</source>
+        <translation>设备可能正在重启，或已改用其他通讯参数。请重新连接并检查参数值。</translation>
+    </message>
+    <message>
+        <source>Reset sent, no answer</source>
+        <translation>复位已发送，无应答</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>Waiting for the device to answer...</source>
+        <translation>正在等待设备应答...</translation>
+    </message>
+    <message>
+        <source>The device answers again.</source>
+        <translation>设备已重新应答。</translation>
+    </message>
+    <message>
+        <source>The device has not answered again within %1 s.</source>
+        <translation>设备在 %1 秒内未再应答。</translation>
+    </message>
 </context>
 <context>
     <name>WeightCal</name>
@@ -1190,6 +1284,10 @@
     <message>
         <source>CAL remote editing switch off, on before modifying parameters!</source>
         <translation>标定远程编辑关闭，修改参数之前请在仪表中开启！</translation>
+    </message>
+    <message>
+        <source>Calibration point %1 needs a weight above 0; nothing was sent.</source>
+        <translation>标定点 %1 的重量须大于 0，未发送。</translation>
     </message>
 </context>
 </TS>

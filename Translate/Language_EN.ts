@@ -581,6 +581,65 @@
     </message>
 </context>
 <context>
+    <name>FailureCause</name>
+    <message>
+        <source>illegal function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>acknowledge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>gateway target device failed to respond</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No answer from the device.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected to the device.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The device&apos;s answer could not be used.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown exception</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The device refused it: exception %1 (%2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>MainInterface</name>
     <message>
         <source>Monitoring Curve 1:</source>
@@ -866,6 +925,17 @@
     </message>
 </context>
 <context>
+    <name>ParameterPage</name>
+    <message>
+        <source>%1: %2 does not fit the parameter; nothing was sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 not written: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Confirm</source>
@@ -1054,6 +1124,30 @@
         <source>Export Finish!</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The device may be restarting, or may now use other link settings. Reconnect and check the values.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset sent, no answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting for the device to answer...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The device answers again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The device has not answered again within %1 s.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>WeightCal</name>
@@ -1184,6 +1278,10 @@
     </message>
     <message>
         <source>CAL remote editing switch off, on before modifying parameters!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calibration point %1 needs a weight above 0; nothing was sent.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -25,6 +25,15 @@ int tipBox(const QString &title, const QString &text, bool stay)
     return 0;
 }
 
+void failureBox(const QString &title, const QString &text, const QString &cause)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setInformativeText(cause);
+    box.button(QMessageBox::Ok)->setText(QObject::tr("OK"));
+    box.exec();
+}
+
 QString passwordBox()
 {
     QInputDialog dialog;

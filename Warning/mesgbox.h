@@ -21,6 +21,10 @@ int confirmBox(const QString &title, const QString &text);
 // was shown unless stay is set. Returns 0.
 int tipBox(const QString &title, const QString &text, bool stay = false);
 
+// Shows a failure and its cause with a warning sign; it stays until the
+// operator closes it.
+void failureBox(const QString &title, const QString &text, const QString &cause);
+
 // Asks for the reset password in plain sight. Returns the text entered;
 // "password error" when OK was pressed on an empty field; an empty string when
 // the box was cancelled or closed.

@@ -42,6 +42,8 @@ namespace {
 constexpr int ShadowMargin = 9;
 
 constexpr int GraceMs = 500;
+// How long a page's note stays in the status bar.
+constexpr int NoticeMs = 6000;
 // After a failed poll a read may still be waiting for its time-out; give it
 // the time to end before the client goes away.
 constexpr int GraceAfterErrorMs = 2000;
@@ -54,6 +56,9 @@ const char *const NavNormalStyle = "QPushButton:hover{background-color:#00aaff;}
 const char *const ConnectNormalDark = "color: limegreen;"; // 5.8:1 on #353535
 const char *const ConnectNormalLight = "color: darkgreen;"; // 6.0:1 on #E6E6E6
 const char *const ConnectErrorStyle = "color: red;";
+// White on a dark red reads over either theme.
+const char *const NoticeStyle = "QLabel { color: white; background-color: #8b1a1a; border: 1px solid #d04040;"
+                                " border-radius: 3px; padding: 4px 8px; }";
 
 // Style sheet and language-button icon for each theme (dark, light) and language.
 struct ThemeResources
@@ -126,6 +131,24 @@ MainWindow::MainWindow(QWidget *parent)
         m_communication = normal ? CommunicationNormal : CommunicationError;
         showCommunication();
     });
+
+    // Notes of the pages (an edit the device refused, and why) float just
+    // above the status bar: the bar itself has no room to spare, and its
+    // communication state is rewritten on every tick.
+    m_noticeLabel = new QLabel(ui->centralwidget);
+    m_noticeLabel->setObjectName(QStringLiteral("label_Notice"));
+    m_noticeLabel->setStyleSheet(QString::fromLatin1(NoticeStyle));
+    m_noticeLabel->setWordWrap(true);
+    m_noticeLabel->hide();
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    connect(m_noticeTimer, &QTimer::timeout, m_noticeLabel, [this] {
+        m_noticeLabel->hide();
+        m_noticeLabel->clear();
+    });
+    for (ParameterPage *p : {static_cast<ParameterPage *>(m_basicConfig), static_cast<ParameterPage *>(m_weightCal),
+                             static_cast<ParameterPage *>(m_application), static_cast<ParameterPage *>(m_dataTrans)})
+        connect(p, &ParameterPage::noticeRaised, this, &MainWindow::showNotice);
 
     m_disconnectTimer = new QTimer(this);
     m_disconnectTimer->setObjectName(QStringLiteral("disconnectTimer"));
@@ -399,6 +422,8 @@ void MainWindow::onLinkUp()
     ui->widget->show();
     ui->widget_down->show();
     InitLinkParam();
+    // The pages show nothing of the previous device until they read this one.
+    forgetDevice();
     // A new link starts with a clean communication state.
     m_refresh->resetFailures();
     g_commError = false;
@@ -441,6 +466,22 @@ void MainWindow::showConnectState(const QString &text, const QString &style)
         ui->label_ConnectState->setText(text);
     if (ui->label_ConnectState->styleSheet() != style)
         ui->label_ConnectState->setStyleSheet(style);
+}
+
+void MainWindow::showNotice(const QString &text)
+{
+    m_noticeLabel->setText(text);
+    const int margin = 8;
+    // One line when it fits, wrapped at the window's width otherwise.
+    const int padding = 2 * (8 + 1) + 16; // the style sheet's padding and border, and slack
+    const int widest = qMax(200, ui->centralwidget->width() - 2 * margin);
+    const int width = qMin(widest, m_noticeLabel->fontMetrics().horizontalAdvance(text) + padding);
+    m_noticeLabel->setFixedSize(width, m_noticeLabel->heightForWidth(width));
+    const QPoint bar = ui->widget_down->mapTo(ui->centralwidget, QPoint(0, 0));
+    m_noticeLabel->move(bar.x() + margin, qMax(0, bar.y() - m_noticeLabel->height() - 4));
+    m_noticeLabel->raise();
+    m_noticeLabel->show();
+    m_noticeTimer->start(NoticeMs);
 }
 
 void MainWindow::refreshPage(int page)

@@ -10,6 +10,7 @@ QT_BEGIN_NAMESPACE
 namespace Ui { class MainWindow; }
 QT_END_NAMESPACE
 
+class QLabel;
 class QPushButton;
 class QTimer;
 class QTranslator;
@@ -103,9 +104,13 @@ private:
     // The label of the communication state in the present language.
     void showCommunication();
     void showConnectState(const QString &text, const QString &style);
+    // A page's note in the status bar, for a few seconds.
+    void showNotice(const QString &text);
     void showStatusBits(quint32 status, bool force);
 
     Ui::MainWindow *ui;
+    QLabel *m_noticeLabel = nullptr;
+    QTimer *m_noticeTimer = nullptr;
     ModbusSetting *m_connectionPage;
     MainInterface *m_mainInterface;
     BasicConfig *m_basicConfig;

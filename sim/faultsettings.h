@@ -13,6 +13,9 @@ struct FaultSettings {
     int delayMs = 0;
     // Requests are taken in and processed (writes still land) but never answered.
     bool noReply = false;
+    // Requests are lost on the way, as on a dead line behind a live TCP
+    // link: never carried out, never counted, never answered.
+    bool swallow = false;
     // Reset All, Partial and Data-Trans are carried out but not answered, as by
     // a device that takes on new link settings before it replies.
     bool silentLinkResets = false;

@@ -148,6 +148,14 @@ QModbusResponse RequestHandler::process(const QModbusRequest& request, QString* 
 RequestHandler::Outcome RequestHandler::handle(const QModbusRequest& request, const QString& origin)
 {
     Outcome outcome;
+    if (m_faults->swallow) {
+        outcome.silent = true;
+        if (m_verbose) {
+            std::fprintf(stderr, "r7sim: %s request swallowed\n", qPrintable(origin));
+            std::fflush(stderr);
+        }
+        return outcome;
+    }
     QString what;
     outcome.response = process(request, &what);
     // A refused reset changed nothing, so the device still answers it.

@@ -67,6 +67,7 @@ const CommandHelp Commands[] = {
     { "fail ADDR [CODE] | fail off", "exception CODE (default 4) on requests touching ADDR" },
     { "delay MS", "hold every reply MS ms (0: off)" },
     { "noreply on|off", "take requests in and carry them out, never answer" },
+    { "swallow on|off", "lose every request unseen: nothing carried out, counted or answered" },
     { "silentreset on|off", "carry out Reset All, Partial and Data-Trans without answering them" },
     { "drop", "abort all TCP client connections" },
     { "set ADDR VALUE", "store a 16-bit register (-32768..65535), past the write rules" },
@@ -190,6 +191,13 @@ QString SimConsole::execute(const QString& line)
             return QStringLiteral("error usage: noreply on|off");
         m_faults->noReply = args.at(0) == QLatin1String("on");
         return QStringLiteral("ok noreply %1").arg(args.at(0));
+    }
+
+    if (command == QLatin1String("swallow")) {
+        if (args.size() != 1 || (args.at(0) != QLatin1String("on") && args.at(0) != QLatin1String("off")))
+            return QStringLiteral("error usage: swallow on|off");
+        m_faults->swallow = args.at(0) == QLatin1String("on");
+        return QStringLiteral("ok swallow %1").arg(args.at(0));
     }
 
     if (command == QLatin1String("silentreset")) {

@@ -102,6 +102,105 @@ private slots:
             QCOMPARE(registers(m_sim, StabTimer), QStringLiteral("0 222"));
         }
     }
+    // What the operator types outlives refreshes, on every kind of field a page refreshes, until Return writes
+    // it or Escape abandons it for the device's value of now.
+    void typingOutlivesRefresh_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("before"); // simulator commands, separated by ';'
+        QTest::addColumn<QString>("after");  // another master changes the value while the operator types
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written"); // by Return; none by Escape
+        QTest::addColumn<QString>("device");  // shown after Escape
+        QTest::addColumn<QString>("nine");    // shown when the device holds 9 after the edit ended
+        const struct { int page; const char *name, *field, *before, *after, *typed, *written, *device, *nine; }
+            rows[] = {
+                {PageBasicConfig, "PWR-On Zero", "EditPWROnzero", "set 100 0;set 101 5", "set 101 16", "77",
+                 "100 2 0 77", "16", "9"},
+                {PageBasicConfig, "preset tare, scaled", "EditPresetTare", "set 112 0;set 113 150",
+                 "set 113 1600", "7.7", "112 2 0 770", "16.00", "0.09"},
+                {PageWeightCal, "load-cell capacity", "EditLcCapacity", "set 226 0;set 227 5", "set 227 16", "77",
+                 "226 2 0 77", "16", "9"},
+                {PageApplication, "comparator 1 value 1", "lineEditCOMP1Value1", "set 502 0;set 503 150",
+                 "set 503 1600", "7.7", "502 2 0 770", "16.00", "0.09"},
+                {PageDataTrans, "analog minimum", "EditMinOut", "set 8150 2;set 8151 1000", "set 8151 4000",
+                 "7.5", "8151 1 7500", "4.000", "0.009"},
+            };
+        for (const auto &row : rows) {
+            for (const bool escape : {false, true})
+                QTest::addRow("%s, %s", row.name, escape ? "Escape" : "Return")
+                    << row.page << row.field << row.before << row.after << row.typed
+                    << (escape ? "none" : row.written) << row.device << row.nine;
+        }
+    }
+    void typingOutlivesRefresh()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, field);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QString, device);
+        QFETCH(QString, nine);
+        for (const QString &command : before.split(QLatin1Char(';')))
+            QVERIFY2(m_sim.command(command), qPrintable(m_sim.lastAnswer()));
+        if (page == PageApplication) // the comparators' tab
+            m_window->page(page)->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(2);
+        enter(page);
+        QLineEdit *edit = m_window->page(page)->findChild<QLineEdit *>(field);
+        QVERIFY(m_sim.command(QStringLiteral("writes reset")));
+        replaceText(edit, typed);
+        QVERIFY(m_sim.command(after));
+        m_window->onTick();
+        m_window->onTick();
+        QCOMPARE(edit->text(), typed);
+        const bool escape = written == QLatin1String("none");
+        QTest::keyClick(edit, escape ? Qt::Key_Escape : Qt::Key_Return);
+        QCOMPARE(edit->text(), escape ? device : typed);
+        QVERIFY(!edit->hasFocus()); // leaving writes nothing more
+        QCOMPARE(lastWrite(m_sim), written);
+        QCOMPARE(simWrites(m_sim), escape ? 0 : 1);
+        QVERIFY(m_sim.command(after.section(QLatin1Char(' '), 0, 1) + QStringLiteral(" 9")));
+        m_window->onTick(); // the refreshes show the device again
+        QCOMPARE(edit->text(), nine);
+    }
+    // Connected to another device, a page shows nothing until it read that device; the calibration weights
+    // typed for the first device are gone.
+    void anotherDeviceShowsNothingUntilRead()
+    {
+        enter(PageWeightCal);
+        commitText(edit("EditWeightCp3"), QStringLiteral("7"));
+        QCOMPARE(edit("EditWeightCp3")->text(), QStringLiteral("7.00"));
+        for (int page : {PageBasicConfig, PageApplication, PageDataTrans})
+            enter(page);
+        SimProcess other;
+        QVERIFY2(other.start(), qPrintable(other.errorString()));
+        QVERIFY(setRegister32(other, StabTimer, 300) && other.command(QStringLiteral("set 8111 4321")));
+        m_window->disconnectModbus();
+        QVERIFY(connectForManualTicks(m_window, other));
+        const struct { int page; const char *edit, *box, *read; } pages[] = {
+            {PageBasicConfig, "EditSTABTimer", "RemotoZeroBox", "300"},
+            {PageApplication, "lineEditTRUEJudgeT1", "BoxCOMPMode1", "0"},
+            {PageDataTrans, "EditNetComSocket", "cBoxAnalogType", "4321"},
+        };
+        for (const auto &page : pages) {
+            if (page.page == PageApplication)
+                m_window->page(page.page)->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(2);
+            m_window->showPage(page.page);
+            QCOMPARE(edit(page.edit)->text(), QStringLiteral("\u2014"));
+            QCOMPARE(m_window->findChild<QComboBox *>(QLatin1String(page.box))->currentIndex(), -1);
+            m_window->onTick();
+            QCOMPARE(edit(page.edit)->text(), QLatin1String(page.read));
+            QVERIFY(m_window->findChild<QComboBox *>(QLatin1String(page.box))->currentIndex() >= 0);
+        }
+        m_window->showPage(PageWeightCal); // read as the link came up
+        QCOMPARE(edit("EditWeightCp3")->text(), QStringLiteral("0.00"));
+        QCOMPARE(simWrites(other), 0);
+        m_window->disconnectModbus();
+        QVERIFY(connectForManualTicks(m_window, m_sim));
+    }
 private:
     QTemporaryDir m_dir;
     SimProcess m_sim;

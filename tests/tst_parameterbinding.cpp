@@ -27,6 +27,7 @@ public:
     const BindingTable *bindingTable() const override { return hasTable ? &ProbeTable : nullptr; }
     ScaledList scaledList() const override { return makeScaledList(ProbeScaled); }
     void enterPage() override { refreshFromMirror(true); }
+    bool shownBlocksRead() const override { return true; }
     void refreshFromMirror(bool force) override
     {
         refreshBanner(SwitchBasic, QStringLiteral("probe switch off"), force);
@@ -86,20 +87,33 @@ private slots:
         QTest::addColumn<int>("writes");
         QTest::addColumn<QString>("registers");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("-3.9 -> -3") << "ProbeEdit" << "" << "-3.9" << 1 << "65535 65533" << "-3.9";
-        QTest::newRow("-2^31") << "ProbeEdit" << "" << "-2147483648" << 1 << "32768 0" << "-2147483648";
-        QTest::newRow("12345.678 at d=2") << "ProbeScaled" << "" << "12345.678" << 1 << "18 54919" << "12345.678";
-        QTest::newRow("999999.99 at d=2") << "ProbeScaled" << "" << "999999.99" << 1 << "1525 57599" << "999999.99";
-        QTest::newRow("0.00001 at d=2") << "ProbeScaled" << "" << "0.00001" << 1 << "0 0" << "0.00001";
-        QTest::newRow("held 150, 1.5 at d=2") << "ProbeScaled" << "set 113 150" << "1.5" << 1 << "0 150" << "1.50";
-        QTest::newRow("2^31") << "ProbeEdit" << "" << "2147483648" << 0 << "0 10" << "5";
-        QTest::newRow("scaled past 2^31") << "ProbeScaled" << "" << "21474837" << 0 << "0 999" << "5";
-        QTest::newRow("empty") << "ProbeEdit" << "" << "" << 0 << "0 10" << "5";
-        QTest::newRow("lone minus") << "ProbeEdit" << "" << "-" << 0 << "0 10" << "-";
-        QTest::newRow("exception 4") << "ProbeEdit" << "fail 100 4" << "55" << 1 << "0 10" << "5";
-        QTest::newRow("another item") << "ProbeBox" << "" << "2" << 1 << "0 2" << "two";
-        QTest::newRow("the item shown") << "ProbeBox" << "" << "1" << 1 << "0 1" << "one";
-        QTest::newRow("item, exception 4") << "ProbeBox" << "fail 102 4" << "2" << 1 << "0 0" << "one";
+        QTest::addColumn<QString>("notice"); // in the status bar: what was not written, and why
+        const QString none, unfit = QStringLiteral(": %1 does not fit the parameter; nothing was sent."),
+                            refused = QStringLiteral(" not written: The device refused it: exception 4 (server device "
+                                                     "failure).");
+        QTest::newRow("-3.9 -> -3") << "ProbeEdit" << "" << "-3.9" << 1 << "65535 65533" << "-3.9" << none;
+        QTest::newRow("-2^31") << "ProbeEdit" << "" << "-2147483648" << 1 << "32768 0" << "-2147483648"
+                      << none;
+        QTest::newRow("12345.678 at d=2") << "ProbeScaled" << "" << "12345.678" << 1 << "18 54919" << "12345.678"
+                      << none;
+        QTest::newRow("999999.99 at d=2") << "ProbeScaled" << "" << "999999.99" << 1 << "1525 57599" << "999999.99"
+                      << none;
+        QTest::newRow("0.00001 at d=2") << "ProbeScaled" << "" << "0.00001" << 1 << "0 0" << "0.00001"
+                      << none;
+        QTest::newRow("held 150, 1.5 at d=2") << "ProbeScaled" << "set 113 150" << "1.5" << 1 << "0 150" << "1.50"
+                      << none;
+        QTest::newRow("2^31") << "ProbeEdit" << "" << "2147483648" << 0 << "0 10" << "5"
+                      << "ProbeEdit" + unfit.arg("2147483648");
+        QTest::newRow("scaled past 2^31") << "ProbeScaled" << "" << "21474837" << 0 << "0 999" << "5"
+                      << "ProbeScaled" + unfit.arg("21474837");
+        QTest::newRow("empty") << "ProbeEdit" << "" << "" << 0 << "0 10" << "5" << none;
+        QTest::newRow("lone minus") << "ProbeEdit" << "" << "-" << 0 << "0 10" << "-" << none;
+        QTest::newRow("exception 4") << "ProbeEdit" << "fail 100 4" << "55" << 1 << "0 10" << "5"
+                      << "ProbeEdit" + refused;
+        QTest::newRow("another item") << "ProbeBox" << "" << "2" << 1 << "0 2" << "two" << none;
+        QTest::newRow("the item shown") << "ProbeBox" << "" << "1" << 1 << "0 1" << "one" << none;
+        QTest::newRow("item, exception 4") << "ProbeBox" << "fail 102 4" << "2" << 1 << "0 0" << "one"
+                      << "ProbeBox" + refused;
     }
     void commit()
     {
@@ -109,7 +123,9 @@ private slots:
         QFETCH(int, writes);
         QFETCH(QString, registers);
         QFETCH(QString, shown);
+        QFETCH(QString, notice);
         QVERIFY(before.isEmpty() || m_sim.command(before));
+        QSignalSpy notices(m_page.get(), &ParameterPage::noticeRaised);
         auto *edit = m_page->findChild<QLineEdit *>(editor);
         if (edit) {
             edit->setText(QStringLiteral("5"));
@@ -123,6 +139,39 @@ private slots:
         QCOMPARE(simWrites(m_sim), writes);
         QCOMPARE(EditorDriver::registers(m_sim, int(ProbeTable.spans[ProbeTable.rowOf(editor)].address)), registers);
         QCOMPARE(edit ? edit->text() : m_page->box->currentText(), shown);
+        QCOMPARE(notices.count(), notice.isEmpty() ? 0 : 1);
+        QCOMPARE(notices.value(0).value(0).toString(), notice.isEmpty() ? QString() : notice);
+    }
+    // What the operator types outlives refreshes until Return commits it or Escape abandons it for the
+    // device's present value; after either the refreshes show the device again.
+    void typingOutlivesRefresh_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("shown");     // right after the key
+        QTest::addColumn<QString>("registers"); // 100-101 after the focus left the field
+        QTest::newRow("Return writes the typed 77") << int(Qt::Key_Return) << "77" << "0 77";
+        QTest::newRow("Escape shows the device's 16") << int(Qt::Key_Escape) << "16" << "0 10";
+    }
+    void typingOutlivesRefresh()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, shown);
+        QFETCH(QString, registers);
+        m_page->fields[0] = 10;
+        m_page->refreshFromMirror(true);
+        replaceText(m_page->edit, QStringLiteral("77"));
+        m_page->fields[0] = 16; // another master changed the value meanwhile
+        m_page->refreshFromMirror(false);
+        m_page->refreshFromMirror(false);
+        QCOMPARE(m_page->edit->text(), QStringLiteral("77"));
+        QTest::keyClick(m_page->edit, Qt::Key(key));
+        QCOMPARE(m_page->edit->text(), shown);
+        QTest::mouseClick(m_page->unbound, Qt::LeftButton);
+        QCOMPARE(EditorDriver::registers(m_sim, 100), registers);
+        QCOMPARE(simWrites(m_sim), key == Qt::Key_Return ? 1 : 0);
+        m_page->fields[0] = 33;
+        m_page->refreshFromMirror(false);
+        QCOMPARE(m_page->edit->text(), QStringLiteral("33"));
     }
     // Leaving the field commits once, the focus staying put; the button writes though it never takes the focus.
     void leavingTheFieldWritesOnce()

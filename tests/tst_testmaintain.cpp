@@ -8,6 +8,8 @@
 
 using namespace EditorDriver;
 
+static const QString Buttons[] = {"Btn_ResetALL", "Btn_ResetPartial", "Btn_ResetCAL", "Btn_Resetbasic",
+                                  "Btn_ResetIO", "Btn_Resetanalog", "Btn_ResetAPP", "Btn_ResetData_trans"};
 static const QString Password = QStringLiteral("739204"), Done = QStringLiteral("Tip: Reset Successful!"),
                      Failed = QStringLiteral("Tip: Reset Failed!");
 // The Test Maintain page in the connected main window, against the simulator.
@@ -16,14 +18,22 @@ class tst_TestMaintain : public QObject
     Q_OBJECT
     template <typename T> T *child(const QString &name) const { return testMaintainOf(m_window)->findChild<T *>(name); }
     // Presses the reset button and answers the boxes as they open: a text for the password, "<ok>", "<cancel>"
-    // (also when none is left) or "<enter>" (the key). Returns them as "title: text" (password: title).
+    // (also when none is left), "<enter>" (the key), "<late>" (OK after 1.5 s, unless the box closed itself) or
+    // "<settled>" (OK once the box no longer ends "..."). Returns them as "title: text" (password: title); the
+    // boxes' details are in m_details, "stayed" for a box still open after 1.5 s.
     QStringList reset(const QString &button, QStringList answers)
     {
         child<QTabWidget>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
         QStringList seen;
+        m_details.clear();
         QPointer<QDialog> current;
+        QPointer<QMessageBox> settling;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
+            if (settling && !settling->informativeText().endsWith(QLatin1String("..."))) {
+                m_details << settling->informativeText();
+                settling->button(QMessageBox::Ok)->click();
+            }
             auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             if (!box || box == current)
                 return;
@@ -31,12 +41,21 @@ class tst_TestMaintain : public QObject
             const QString answer = answers.isEmpty() ? QStringLiteral("<cancel>") : answers.takeFirst();
             auto *message = qobject_cast<QMessageBox *>(box);
             seen << (message ? box->windowTitle() + QLatin1String(": ") + message->text() : box->windowTitle());
+            if (message && answer != QLatin1String("<settled>"))
+                m_details << message->informativeText();
             if (auto *input = qobject_cast<QInputDialog *>(box))
                 input->setTextValue(answer);
             if (answer == QLatin1String("<enter>"))
                 QTest::keyClick(box, Qt::Key_Return);
             else if (answer == QLatin1String("<cancel>"))
                 box->reject();
+            else if (answer == QLatin1String("<settled>"))
+                settling = message;
+            else if (answer == QLatin1String("<late>"))
+                QTimer::singleShot(1500, message, [this, message] {
+                    m_details << QStringLiteral("stayed");
+                    message->button(QMessageBox::Ok)->click();
+                });
             else
                 message ? message->button(QMessageBox::Ok)->click() : box->accept();
         });
@@ -59,8 +78,10 @@ private slots:
     }
     void init()
     {
-        QVERIFY(m_sim.command(QStringLiteral("set 10209 1")) && m_sim.command(QStringLiteral("noreply off")));
+        for (const char *command : {"set 10209 1", "noreply off", "swallow off", "silentreset off"})
+            QVERIFY(m_sim.command(QLatin1String(command)));
         g_cpTextReset = false;
+        g_commError = false;
         m_window->showPage(PageMainInterface); // a fresh visit of the page: the password is asked again
         m_window->showPage(PageTestMaintain);
         m_window->onTick();
@@ -90,39 +111,74 @@ private slots:
     }
     void resets_data()
     {
-        QTest::addColumn<int>("command");
-        QTest::addColumn<bool>("mayDropLink"); // takes no answer as done: all, partial, data-trans
-        QTest::addColumn<bool>("clearsPointTexts"); // all, cal, data-trans
-        const char *const buttons[] = {"Btn_ResetALL", "Btn_ResetPartial", "Btn_ResetCAL", "Btn_Resetbasic",
-                                       "Btn_ResetIO", "Btn_Resetanalog", "Btn_ResetAPP", "Btn_ResetData_trans"};
-        for (int i = 0; i < 8; ++i)
-            QTest::newRow(buttons[i]) << 8900 + i << (i <= 1 || i == 7) << (i == 0 || i == 2 || i == 7);
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("fault");   // simulator command(s) before the reset, separated by ';'
+        QTest::addColumn<QString>("box");     // "title: text" of the outcome box
+        QTest::addColumn<QString>("details"); // what the box adds
+        QTest::addColumn<int>("writes");      // that reached the device
+        const char *const titles[] = {"Reset All", "Reset Partial", "Reset CAL", "Reset Basic", "Reset I/O",
+                                      "Reset Analog", "Reset Application", "Reset Data-Trans"};
+        const QString refused = QStringLiteral("The device refused it: exception 1 (illegal function)."),
+                      advice = QStringLiteral("The device may be restarting, or may now use other link settings. "
+                                              "Reconnect and check the values.\n\n"),
+                      back = advice + QStringLiteral("The device answers again."),
+                      gone = advice + QStringLiteral("The device has not answered again within 4 s.");
+        for (int i = 0; i < 8; ++i) {
+            const bool mayDropLink = i <= 1 || i == 7; // all, partial, data-trans
+            const QString unanswered = QString::fromLatin1(titles[i]) + QStringLiteral(": Reset sent, no answer");
+            auto row = [&](const char *name) -> QTestData & {
+                return QTest::addRow("%s %s", qPrintable(Buttons[i]), name) << Buttons[i];
+            };
+            row("answered") << "" << Done << "" << 1;
+            row("refused") << "set 10209 0" << Failed << refused << 1;
+            row("not connected") << "<unlinked>" << Failed << "Not connected to the device." << 0;
+            if (mayDropLink) {
+                row("frozen device") << "noreply on" << unanswered << gone << 1;
+                row("dead line") << "swallow on" << unanswered << gone << 0;
+                row("restarting device") << "silentreset on" << unanswered << back << 1;
+            } else {
+                row("frozen device") << "noreply on" << Failed << "No answer from the device." << 1;
+            }
+        }
+        // The outcome is the device's answer, whatever the last poll said.
+        QTest::newRow("answered after a failed poll") << "Btn_ResetALL" << "<commerror>" << Done << "" << 1;
     }
     void resets()
     {
-        const QString button = QString::fromLatin1(QTest::currentDataTag());
-        QFETCH(int, command);
-        QFETCH(bool, mayDropLink);
-        QFETCH(bool, clearsPointTexts);
-        // Refused by the device (an exception), even a reset that may drop the link.
-        QVERIFY(m_sim.command(QStringLiteral("set 10209 0")));
-        m_window->onTick();
-        QVERIFY(!child<QWidget>(QStringLiteral("widget_top"))->isHidden());
-        QCOMPARE(reset(button, {Password, "<ok>", "<ok>"}).value(2), Failed);
+        QFETCH(QString, button);
+        QFETCH(QString, fault);
+        QFETCH(QString, box);
+        QFETCH(QString, details);
+        QFETCH(int, writes);
+        QCOMPARE(reset(button, {Password, "<cancel>"}).value(0), QStringLiteral("Password")); // unlocked
         QModbusClient *client = modbusClient();
-        setModbusClient(nullptr); // no link; the password holds for the visit
-        const QString unsent = reset(button, {"<ok>", "<ok>"}).value(1);
+        for (const QString &command : fault.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (command == QLatin1String("<unlinked>"))
+                setModbusClient(nullptr);
+            else if (command == QLatin1String("<commerror>"))
+                g_commError = true;
+            else
+                QVERIFY2(m_sim.command(command), qPrintable(m_sim.lastAnswer()));
+        }
+        const bool unanswered = box.endsWith(QLatin1String("no answer"));
+        const QStringList boxes = reset(button, {"<ok>", unanswered ? "<settled>" : "<ok>"});
         setModbusClient(client);
-        QVERIFY(unsent == Failed && !g_cpTextReset);
-        // Carried out but not answered: done only for a reset that may drop the link.
-        QVERIFY(m_sim.command(QStringLiteral("set 10209 1")) && m_sim.command(QStringLiteral("noreply on")));
-        QCOMPARE(reset(button, {"<ok>", "<ok>"}).value(1), mayDropLink ? Done : Failed);
-        QCOMPARE(g_cpTextReset, clearsPointTexts && mayDropLink);
-        QVERIFY(m_sim.command(QStringLiteral("noreply off"))); // carried out and answered
-        QCOMPARE(reset(button, {"<ok>", "<ok>"}).value(1), Done);
-        QCOMPARE(lastWrite(m_sim), QStringLiteral("%1 1 1").arg(command));
-        QCOMPARE(simWrites(m_sim), 3);
-        QCOMPARE(g_cpTextReset, clearsPointTexts);
+        QCOMPARE(boxes.value(1), box);
+        QCOMPARE(m_details.value(1), details);
+        QCOMPARE(simWrites(m_sim), writes);
+        // Only a reset the device confirmed clears the calibration-point texts.
+        const int command = 8900 + int(std::find(std::begin(Buttons), std::end(Buttons), button) - Buttons);
+        QCOMPARE(g_cpTextReset, box == Done && (command == 8900 || command == 8902 || command == 8907));
+        QCOMPARE(lastWrite(m_sim), writes ? QStringLiteral("%1 1 1").arg(command) : QStringLiteral("none"));
+    }
+    void failureBoxStays() // a failure stays until dismissed, a success closes itself
+    {
+        QVERIFY(m_sim.command(QStringLiteral("set 10209 0")));
+        QCOMPARE(reset(QStringLiteral("Btn_ResetIO"), {Password, "<ok>", "<late>"}).value(2), Failed);
+        QCOMPARE(m_details.value(2), QStringLiteral("stayed"));
+        QVERIFY(m_sim.command(QStringLiteral("set 10209 1")));
+        QCOMPARE(reset(QStringLiteral("Btn_ResetIO"), {"<ok>", "<late>"}).value(1), Done);
+        QCOMPARE(m_details.size(), 2); // the confirmation's and the success's; the success closed itself
     }
     void pointTextsClearedByFlag() // Weight & CAL clears its calibration-point texts on the flag a reset raised
     {
@@ -165,6 +221,7 @@ private slots:
         QCOMPARE(edit->text(), shown);
     }
 private:
+    QStringList m_details;
     QTemporaryDir m_dir;
     SimProcess m_sim;
     MainWindow *m_window = nullptr;

@@ -93,6 +93,39 @@ private slots:
         QCOMPARE(edit("EditWeightCp1")->text(), QStringLiteral("50.00"));
         QCOMPARE(edit("EditWeightCp2")->text(), QStringLiteral("0.00"));
     }
+    // A point needs a weight above 0 (the device refuses 0 with its "Input Wt Zero" error): nothing is sent,
+    // the status bar says why, the field shows what it showed.
+    void pointNeedsWeight_data()
+    {
+        QTest::addColumn<QString>("typed"); // <untouched>: Return in the field as it stands
+        QTest::newRow("untouched 0, Return") << "<untouched>";
+        QTest::newRow("0") << "0";
+        QTest::newRow("0.001, cut to 0 at d=2") << "0.001";
+        QTest::newRow("-5") << "-5";
+        QTest::newRow("emptied") << "";
+    }
+    void pointNeedsWeight()
+    {
+        QFETCH(QString, typed);
+        QLineEdit *point = edit("EditWeightCp3");
+        g_cpTextReset = true; // as after a reset of the calibration: the point shows 0
+        tick();
+        const QString before = point->text();
+        QCOMPARE(before, QStringLiteral("0"));
+        QSignalSpy notices(m_page, &ParameterPage::noticeRaised);
+        if (typed == QLatin1String("<untouched>")) {
+            QTest::mouseClick(point, Qt::LeftButton);
+            QTest::keyClick(point, Qt::Key_Return);
+        } else {
+            EditorDriver::commitText(point, typed);
+        }
+        QCOMPARE(simWrites(m_sim), 0);
+        QCOMPARE(point->text(), before);
+        QCOMPARE(notices.count(), 1);
+        QCOMPARE(notices.at(0).at(0).toString(),
+                 QStringLiteral("Calibration point 3 needs a weight above 0; nothing was sent."));
+        QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("label_Notice"))->text(), notices.at(0).at(0));
+    }
     void decimalsChange_data() // new decimals re-show the scaled fields, their range tips and the point texts
     {
         QTest::addColumn<int>("decimals");
