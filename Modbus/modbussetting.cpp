@@ -16,7 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
-#include <QModbusRtuSerialMaster>
+#include "Modbus/rtuclient.h"
 #include <QModbusTcpClient>
 #include <QPointer>
 #include <QPushButton>
@@ -203,7 +203,7 @@ void ModbusSetting::on_connectButton_clicked()
     if (!modbusClient()) {
         QModbusClient *client = nullptr;
         if (ui->connectType->currentIndex() == 0)
-            client = new QModbusRtuSerialMaster(this);
+            client = new RtuSerialClient(this);
         else
             client = new QModbusTcpClient(this);
         setModbusClient(client);
@@ -211,7 +211,7 @@ void ModbusSetting::on_connectButton_clicked()
         // gone) keeps raising errors while it stays open; close it so the
         // link reads as down. Queued: the client is inside its own handler.
         // A TCP client closes its socket by itself.
-        if (qobject_cast<QModbusRtuSerialMaster *>(client)) {
+        if (qobject_cast<RtuSerialClient *>(client)) {
             connect(client, &QModbusDevice::errorOccurred, client, [client](QModbusDevice::Error error) {
                 if (error == QModbusDevice::ConnectionError && client->state() == QModbusDevice::ConnectedState)
                     QMetaObject::invokeMethod(client, &QModbusDevice::disconnectDevice, Qt::QueuedConnection);
@@ -223,7 +223,7 @@ void ModbusSetting::on_connectButton_clicked()
         return;
 
     settings();
-    if (qobject_cast<QModbusRtuSerialMaster *>(client)) {
+    if (qobject_cast<RtuSerialClient *>(client)) {
         g_connType = 0;
         client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_settings.SerialNum);
         client->setConnectionParameter(QModbusDevice::SerialParityParameter, m_settings.parity);
