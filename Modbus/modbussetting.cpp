@@ -307,6 +307,23 @@ void ModbusSetting::saveSettings()
         qDebug() << "setting.ini not written" << path;
 }
 
+void ModbusSetting::readAppearance(QSettings &ini)
+{
+    const int startup = ini.value(QStringLiteral("Config/Startup"), 0).toInt();
+    const QString group = QLatin1String(startup == 0 ? GroupR7 : GroupConfig);
+    g_language = ini.value(group + QStringLiteral("/Language"), 0).toInt();
+    g_uiMode = ini.value(group + QStringLiteral("/UIMode"), 0).toInt();
+}
+
+void ModbusSetting::loadAppearance()
+{
+    const QString path = settingsFilePath();
+    if (!QFileInfo::exists(path))
+        return;
+    QSettings ini(path, QSettings::IniFormat);
+    readAppearance(ini);
+}
+
 void ModbusSetting::loadSettings()
 {
     const QString path = settingsFilePath();
@@ -345,11 +362,7 @@ void ModbusSetting::loadSettings()
     if (!portName.isEmpty())
         setPortText(portName);
     ini.endGroup();
-
-    const int startup = ini.value(QStringLiteral("Config/Startup"), 0).toInt();
-    const QString group = QLatin1String(startup == 0 ? GroupR7 : GroupConfig);
-    g_language = ini.value(group + QStringLiteral("/Language"), 0).toInt();
-    g_uiMode = ini.value(group + QStringLiteral("/UIMode"), 0).toInt();
+    readAppearance(ini);
 
     ui->label_url->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00aaff;\">%1</a>").arg(QLatin1String(MakerUrl)));
     ui->label_url->setTextFormat(Qt::RichText);

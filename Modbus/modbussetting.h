@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class QLabel;
+class QSettings;
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class ModbusSetting; }
@@ -36,6 +37,9 @@ public:
     // user's configuration folder for an installed program (AppPaths).
     static QString settingsDirectory();
     static QString settingsFilePath();
+    // Sets g_language and g_uiMode from setting.ini (a fixed start-up choice
+    // first), as the page does when it loads the file; nothing without a file.
+    static void loadAppearance();
 
 signals:
     void ConnectSuccessfulSignal();
@@ -51,6 +55,7 @@ protected:
 private:
     void showProtocolFields(int index);
     void setPortText(const QString &text);
+    static void readAppearance(QSettings &ini);
 
     Ui::ModbusSetting *ui;
     Settings m_settings;
