@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstring>
 
-using namespace QtCharts;
 
 namespace {
 
@@ -332,7 +331,11 @@ void MainInterface::appendPoint(int curve, qint64 nowMs, double value)
     }
     // One replacement instead of a removal and an append: the chart
     // recomputes the curve once.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    QList<QPointF> points = series->points();
+#else
     QVector<QPointF> points = series->pointsVector();
+#endif
     points.remove(0, drop);
     points.append(QPointF(double(nowMs), value));
     series->replace(points);

@@ -5,18 +5,29 @@
 #include <QString>
 #include <QWidget>
 #include <QtCharts/QChartGlobal>
+#include <QtGlobal>
 
 QT_BEGIN_NAMESPACE
 namespace Ui { class MainInterface; }
 QT_END_NAMESPACE
 
+// Qt 5 keeps the chart classes in the namespace QtCharts, Qt 6 beside the others.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 QT_CHARTS_BEGIN_NAMESPACE
+#else
+QT_BEGIN_NAMESPACE
+#endif
 class QChart;
 class QChartView;
 class QDateTimeAxis;
 class QSplineSeries;
 class QValueAxis;
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 QT_CHARTS_END_NAMESPACE
+QT_CHARTS_USE_NAMESPACE
+#else
+QT_END_NAMESPACE
+#endif
 
 // Two live curves of chosen quantities over the last 60 seconds, one point
 // per refresh tick, each curve with its own pause button.
@@ -67,11 +78,11 @@ private:
     void appendPoint(int curve, qint64 nowMs, double value);
     void retitleCurves();
 
-    QtCharts::QChartView *m_chartView[CurveCount] = {};
-    QtCharts::QDateTimeAxis *m_timeAxis[CurveCount] = {};
-    QtCharts::QValueAxis *m_valueAxis[CurveCount] = {};
-    QtCharts::QSplineSeries *m_series[CurveCount] = {};
-    QtCharts::QChart *m_chart[CurveCount] = {};
+    QChartView *m_chartView[CurveCount] = {};
+    QDateTimeAxis *m_timeAxis[CurveCount] = {};
+    QValueAxis *m_valueAxis[CurveCount] = {};
+    QSplineSeries *m_series[CurveCount] = {};
+    QChart *m_chart[CurveCount] = {};
     bool m_running[CurveCount] = {true, true};
     Ui::MainInterface *ui;
     int m_parameter[CurveCount] = {Gross, Gross};

@@ -16,7 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
-#include <QModbusRtuSerialMaster>
+#include "Modbus/rtuclient.h"
 #include <QModbusTcpClient>
 #include <QPointer>
 #include <QPushButton>
@@ -205,7 +205,7 @@ void ModbusSetting::on_connectButton_clicked()
     if (!modbusClient()) {
         QModbusClient *client = nullptr;
         if (ui->connectType->currentIndex() == 0)
-            client = new QModbusRtuSerialMaster(this);
+            client = new RtuSerialClient(this);
         else
             client = new QModbusTcpClient(this);
         setModbusClient(client);
@@ -213,7 +213,7 @@ void ModbusSetting::on_connectButton_clicked()
         // gone) keeps raising errors while it stays open; close it so the
         // link reads as down. Queued: the client is inside its own handler.
         // A TCP client closes its socket by itself.
-        if (qobject_cast<QModbusRtuSerialMaster *>(client)) {
+        if (qobject_cast<RtuSerialClient *>(client)) {
             connect(client, &QModbusDevice::errorOccurred, client, [client](QModbusDevice::Error error) {
                 if (error == QModbusDevice::ConnectionError && client->state() == QModbusDevice::ConnectedState)
                     QMetaObject::invokeMethod(client, &QModbusDevice::disconnectDevice, Qt::QueuedConnection);
@@ -225,7 +225,7 @@ void ModbusSetting::on_connectButton_clicked()
         return;
 
     settings();
-    if (qobject_cast<QModbusRtuSerialMaster *>(client)) {
+    if (qobject_cast<RtuSerialClient *>(client)) {
         g_connType = 0;
         client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_settings.SerialNum);
         client->setConnectionParameter(QModbusDevice::SerialParityParameter, m_settings.parity);
@@ -314,6 +314,23 @@ void ModbusSetting::saveSettings()
         qDebug() << "setting.ini not written" << path;
 }
 
+void ModbusSetting::readAppearance(QSettings &ini)
+{
+    const int startup = ini.value(QStringLiteral("Config/Startup"), 0).toInt();
+    const QString group = QLatin1String(startup == 0 ? GroupR7 : GroupConfig);
+    g_language = ini.value(group + QStringLiteral("/Language"), 0).toInt();
+    g_uiMode = ini.value(group + QStringLiteral("/UIMode"), 0).toInt();
+}
+
+void ModbusSetting::loadAppearance()
+{
+    const QString path = settingsFilePath();
+    if (!QFileInfo::exists(path))
+        return;
+    QSettings ini(path, QSettings::IniFormat);
+    readAppearance(ini);
+}
+
 void ModbusSetting::loadSettings()
 {
     const QString path = settingsFilePath();
@@ -364,10 +381,7 @@ void ModbusSetting::loadSettings()
 
 void ModbusSetting::loadModes(QSettings &ini)
 {
-    const int startup = ini.value(QStringLiteral("Config/Startup"), 0).toInt();
-    const QString group = QLatin1String(startup == 0 ? GroupR7 : GroupConfig);
-    g_language = ini.value(group + QStringLiteral("/Language"), 0).toInt();
-    g_uiMode = ini.value(group + QStringLiteral("/UIMode"), 0).toInt();
+    readAppearance(ini);
 
     ui->label_url->setText(QStringLiteral("<a href=\"%1\" style=\"color:#00aaff;\">%1</a>").arg(QLatin1String(MakerUrl)));
     ui->label_url->setTextFormat(Qt::RichText);

@@ -37,6 +37,9 @@ public:
     // user's configuration folder for an installed program (AppPaths).
     static QString settingsDirectory();
     static QString settingsFilePath();
+    // Sets g_language and g_uiMode from setting.ini (a fixed start-up choice
+    // first), as the page does when it loads the file; nothing without a file.
+    static void loadAppearance();
 
 signals:
     void ConnectSuccessfulSignal();
@@ -54,6 +57,7 @@ private:
     void setPortText(const QString &text);
     // Language and theme from the file, and the maker's link.
     void loadModes(QSettings &ini);
+    static void readAppearance(QSettings &ini);
 
     Ui::ModbusSetting *ui;
     Settings m_settings;

@@ -53,7 +53,8 @@ template<typename T> T *field(QWidget *page, const char *name)
 int main(int argc, char **argv)
 {
     // As the application itself starts: Modbus tracing on, dark style sheet.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.modbus* = true"));
+    if (qEnvironmentVariableIntValue("R7BENCH_MODBUS_TRACE"))
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.modbus* = true"));
     QApplication app(argc, argv);
     QFile sheet(QStringLiteral(":/Qss/SheetStyle.qss"));
     if (sheet.open(QIODevice::ReadOnly))

@@ -25,7 +25,6 @@
 #include <cstring>
 #include <vector>
 
-using namespace QtCharts;
 
 namespace {
 

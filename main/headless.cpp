@@ -15,7 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QModbusRtuSerialMaster>
+#include "Modbus/rtuclient.h"
 #include <QModbusTcpClient>
 #include <QSerialPort>
 #include <QSocketNotifier>
@@ -588,7 +588,7 @@ bool openLink(const Options &o, QString *error)
         client->setConnectionParameter(QModbusDevice::NetworkPortParameter, o.port);
     } else {
         g_connType = 0;
-        client = new QModbusRtuSerialMaster;
+        client = new RtuSerialClient;
         client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, o.device);
         client->setConnectionParameter(QModbusDevice::SerialParityParameter, o.parity);
         client->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, o.baud);

@@ -79,6 +79,24 @@ const ThemeResources &themeResources(bool light, int language)
     return Themes[light ? 1 : 0][language != 0 ? 1 : 0];
 }
 
+// Puts the theme's style sheet on the application. Setting a sheet re-polishes
+// every widget there is, even when it is the same sheet, so an unchanged one
+// is left alone. False when the sheet cannot be read.
+bool setApplicationSheet(const ThemeResources &theme)
+{
+    QFile file(QString::fromLatin1(theme.styleSheet));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "style sheet not found" << file.fileName();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    // Read as C text: a stray NUL ends the sheet.
+    const QString sheet = QString::fromUtf8(bytes.constData());
+    if (qApp->styleSheet() != sheet)
+        qApp->setStyleSheet(sheet);
+    return true;
+}
+
 // What the weight header showed last; kept for the life of the process.
 struct HeaderCache
 {
@@ -102,17 +120,25 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    // The sheet of the saved language and theme goes on before any widget
+    // exists: put on afterwards, it would polish the whole window again.
+    ModbusSetting::loadAppearance();
+    setApplicationSheet(themeResources(g_uiMode != 0, g_language));
+
     ui->setupUi(this);
 
     // The pages come after the form so that setupUi's by-name connections can
     // only ever bind this window's slots to the window's own buttons.
-    m_connectionPage = new ModbusSetting(this);
-    m_mainInterface = new MainInterface(this);
-    m_basicConfig = new BasicConfig(this);
-    m_application = new Application(this);
-    m_weightCal = new WeightCal(this);
-    m_dataTrans = new DataTrans(this);
-    m_testMaintain = new TestMaintain(this);
+    // Each is made a child of the page stack at once: moved there later, it
+    // would be polished a second time under its new parent.
+    QWidget *stack = ui->stackedWidget;
+    m_connectionPage = new ModbusSetting(stack);
+    m_mainInterface = new MainInterface(stack);
+    m_basicConfig = new BasicConfig(stack);
+    m_application = new Application(stack);
+    m_weightCal = new WeightCal(stack);
+    m_dataTrans = new DataTrans(stack);
+    m_testMaintain = new TestMaintain(stack);
     // The workbook engine of the Test Maintain page's export and import.
     startSpreadsheet();
 
@@ -187,7 +213,13 @@ MainWindow::~MainWindow()
 void MainWindow::setupFrame()
 {
     setWindowIcon(QIcon(QStringLiteral(":/images/KDIcon.ico")));
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    // Before the native window exists the flag only needs recording: the
+    // window is made with it. setWindowFlags would re-parent the window onto
+    // itself and polish every widget again.
+    if (testAttribute(Qt::WA_WState_Created))
+        setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    else
+        overrideWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     // The shadow is painted into the see-through border (paintEvent) rather
     // than by a QGraphicsDropShadowEffect: an effect on the window renders the
     // whole window off-screen again for every label or curve that changes,
@@ -317,17 +349,7 @@ void MainWindow::applyStyle()
     if (shown == darkGreen || shown == lightGreen)
         ui->label_ConnectState->setStyleSheet(connectNormalStyle());
 
-    QFile file(QString::fromLatin1(theme.styleSheet));
-    if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << "style sheet not found" << file.fileName();
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    // Read as C text: a stray NUL ends the sheet.
-    const QString sheet = QString::fromUtf8(bytes.constData());
-    // Setting a sheet re-polishes every widget, even when it is the same one.
-    if (qApp->styleSheet() != sheet)
-        qApp->setStyleSheet(sheet);
+    setApplicationSheet(theme);
 }
 
 QString MainWindow::connectNormalStyle() const

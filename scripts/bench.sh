@@ -8,6 +8,8 @@ bash scripts/setup.sh
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR7_BUILD_BENCH=ON
 
 export QT_LOGGING_RULES="${QT_LOGGING_RULES:-}"
+echo "== start-up: window mapped, next to a bare Qt window"
+xvfb-run -a -s "-screen 0 1280x900x24" ./build/bench/bench_startup 11
 echo "== register access"
 ./build/bench/bench_registeraccess 5000 10000 2>/dev/null
 echo "== polling, TCP"

@@ -10,7 +10,8 @@ BUILD_DIR=${1:-build-package}
 JOBS=${JOBS:-2}
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DR7_SANITIZE=OFF -DR7_BUILD_TESTS=OFF -DR7_BUILD_BENCH=OFF -DR7_BUILD_FUZZ=OFF >/dev/null
+    -DR7_SANITIZE=OFF -DR7_BUILD_TESTS=OFF -DR7_BUILD_BENCH=OFF -DR7_BUILD_FUZZ=OFF \
+    -DR7_QT="${R7_QT:-5}" >/dev/null
 cmake --build "$BUILD_DIR" -j "$JOBS"
 rm -f "$BUILD_DIR"/r7config_*.deb
 (cd "$BUILD_DIR" && cpack -G DEB >/dev/null)

@@ -12,6 +12,15 @@ PACKAGES=(
     dpkg-dev
 )
 
+# Qt 6 as well when asked for (R7_QT=6 builds against it; R7_QT6_SUITES=1 runs
+# the suites on it beside Qt 5) and on CI, which builds both.
+if [ "${R7_QT:-5}" = 6 ] || [ "${R7_QT6_SUITES:-}" = 1 ] || [ "${CI:-}" = true ]; then
+    PACKAGES+=(
+        qt6-base-dev qt6-base-dev-tools qt6-serialbus-dev qt6-serialport-dev qt6-charts-dev
+        qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libqt6opengl6-dev libgl-dev
+    )
+fi
+
 missing=()
 for pkg in "${PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then

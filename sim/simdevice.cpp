@@ -458,7 +458,7 @@ void SimDevice::poke(int address, quint16 value)
 
 void SimDevice::restore(int first, int last, int address, const QVector<quint16>& before)
 {
-    for (int a = std::max(first, address); a <= std::min(last, address + before.size() - 1); ++a)
+    for (int a = std::max(first, address); a <= std::min(last, address + int(before.size()) - 1); ++a)
         m_registers[a] = before.at(a - address);
 }
 

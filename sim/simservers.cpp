@@ -194,7 +194,7 @@ QModbusResponse SimTcpServer::processRequest(const QModbusPdu& request)
 }
 
 SimRtuServer::SimRtuServer(RequestHandler* handler, QObject* parent)
-    : QModbusRtuSerialSlave(parent)
+    : RtuSerialServer(parent)
     , m_handler(handler)
 {
     // The slave creates its serial port as its child when constructed.

@@ -5,10 +5,18 @@
 
 #include <QHash>
 #include <QHostAddress>
-#include <QModbusRtuSerialSlave>
 #include <QModbusTcpServer>
 #include <QPointer>
 #include <QSerialPort>
+
+// The RTU server class under the name of the Qt version built against.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QModbusRtuSerialServer>
+using RtuSerialServer = QModbusRtuSerialServer;
+#else
+#include <QModbusRtuSerialSlave>
+using RtuSerialServer = QModbusRtuSerialSlave;
+#endif
 
 class RequestHandler;
 class QTcpSocket;
@@ -59,11 +67,11 @@ struct SerialSettings {
 
 // Modbus RTU front of the simulator on a serial device (a pty in tests).
 //
-// QModbusRtuSerialSlave sends nothing when processRequest returns an invalid
+// The RTU server sends nothing when processRequest returns an invalid
 // response, which gives "no reply" for free. A reply that must wait (a delay
 // fault, or line timing) is also returned as invalid to Qt, framed here and
 // written to the slave's own serial port when its time has come.
-class SimRtuServer : public QModbusRtuSerialSlave {
+class SimRtuServer : public RtuSerialServer {
     Q_OBJECT
 
 public:

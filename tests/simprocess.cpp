@@ -7,11 +7,27 @@
 #include <csignal>
 #include <sys/prctl.h>
 
-void TiedProcess::setupChildProcess()
+namespace {
+// Runs in the child between fork and exec: only async-signal-safe calls.
+void tieToParent()
 {
-    // Runs in the child between fork and exec: only async-signal-safe calls.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
+} // namespace
+
+TiedProcess::TiedProcess()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    setChildProcessModifier(tieToParent);
+#endif
+}
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+void TiedProcess::setupChildProcess()
+{
+    tieToParent();
+}
+#endif
 
 TiedProcess::~TiedProcess()
 {

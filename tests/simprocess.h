@@ -13,10 +13,13 @@
 class TiedProcess : public QProcess {
 public:
     // SIGTERM (r7sim closes its ports, socat removes its links), SIGKILL after 3 s.
+    TiedProcess();
     ~TiedProcess() override;
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 protected:
     void setupChildProcess() override;
+#endif
 };
 
 // The device simulator r7sim (found through R7SIM, which CTest sets) as a child

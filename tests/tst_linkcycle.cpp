@@ -21,6 +21,10 @@
 #include <QXYSeries>
 #include <QtTest>
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+QT_CHARTS_USE_NAMESPACE
+#endif
+
 #include <memory>
 
 // The main window against the simulator over loopback TCP and a serial
@@ -89,9 +93,9 @@ void tst_LinkCycle::linkUpShowsSimulatorWeight()
     QCOMPARE(label("label_ConnectState")->text(), QStringLiteral("Communication-Normal"));
     QVERIFY(label("label_Mv_1")->text().endsWith(QLatin1String(" mV")));
 
-    auto *view = m_window->findChild<QtCharts::QChartView *>(QStringLiteral("QChartView_Monitor_1"));
+    auto *view = m_window->findChild<QChartView *>(QStringLiteral("QChartView_Monitor_1"));
     QVERIFY(view && !view->chart()->series().isEmpty());
-    auto *series = qobject_cast<QtCharts::QXYSeries *>(view->chart()->series().first());
+    auto *series = qobject_cast<QXYSeries *>(view->chart()->series().first());
     const int before = series->count();
     QTRY_VERIFY_WITH_TIMEOUT(series->count() >= before + 2, 5000);
     QVERIFY(qAbs(series->points().last().y() - 12.34) < 0.05);

@@ -21,7 +21,6 @@
 #include <cstring>
 #include <limits>
 
-using namespace QtCharts;
 
 namespace {
 

@@ -191,7 +191,7 @@ private slots:
         QVERIFY(!fault.startsWith(QLatin1String("fail")) || m_sim.command(fault));
         QSignalSpy success(m_page.get(), &ModbusSetting::ConnectSuccessfulSignal);
         m_page->on_connectButton_clicked();
-        QCOMPARE(QList<int>({success.count(), int(bool(modbusClient())), m_warnings}),
+        QCOMPARE(QList<int>({int(success.count()), int(bool(modbusClient())), m_warnings}),
                  QList<int>({int(linked), int(linked), int(!linked)}));
         if (!linked)
             return;
