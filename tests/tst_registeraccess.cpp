@@ -204,9 +204,10 @@ private slots:
                     const char function = q.at(7);
                     if (function == 0x03) {
                         socket->write(q.left(4) + QByteArray("\0\7", 2) + q.mid(6, 2) + "\4\x12\x34\x12\x35");
-                    } else { // 0x06 and 0x10: the echo, its last word one too high
+                    } else { // the echo, with the address (0x10) or the value (0x06) one too high
                         QByteArray echo = q.mid(8, 4);
-                        echo[3] = char(echo.at(3) + 1);
+                        const int low = function == 0x10 ? 1 : 3;
+                        echo[low] = char(echo.at(low) + 1);
                         socket->write(q.left(4) + QByteArray("\0\6", 2) + q.mid(6, 2) + echo);
                     }
                 }
@@ -230,8 +231,9 @@ private slots:
 
     // Replies that come after their request gave up, over TCP and over a serial line (no transaction
     // id), never pass for the answer to a later request. Requests i = 0, 1, ... go to register
-    // 300 + i (holding 1000 + i) with a 400 ms time-out; "late N 600 [COUNT]" holds the replies to
-    // requests N.. (COUNT of them) for 600 ms. Register 303 refuses writes. Expected results by
+    // 300 + i (holding 1000 + i) with a 500 ms time-out; the device answers in 300 ms, and
+    // "late N 450 [COUNT]" holds the replies to requests N.. (COUNT of them) 450 ms more, so that
+    // they come while the next request waits. Register 303 refuses writes. Expected results by
     // request: O the right value or a write answered by its own echo, T time-out, E refusal or no fit.
     void lateRepliesStayUnmatched_data()
     {
@@ -244,11 +246,11 @@ private slots:
             const auto row = [transport](const char *name, const char *faults, bool write, int num, const char *expected) {
                 QTest::addRow("%s, %s", transport, name) << transport << faults << write << num << expected;
             };
-            row("one late reply, reads", "late 2 600 1", false, 1, "OOTOOO");
-            row("one late reply, reads of 2", "late 2 600 1", false, 2, "OOTOOO");
-            row("late from the third on, reads", "late 2 600", false, 1, "OOTTT");
-            row("one late reply, then a refused write", "late 2 600 1;fail 303", true, 1, "OOTEOO");
-            row("one late reply, writes of 2", "late 2 600 1", true, 2, "OOTOOO");
+            row("one late reply, reads", "delay 300;late 2 450 1", false, 1, "OOTOOO");
+            row("one late reply, reads of 2", "delay 300;late 2 450 1", false, 2, "OOTOOO");
+            row("late from the third on, reads", "delay 300;late 2 450", false, 1, "OOTTT");
+            row("one late reply, then a refused write", "delay 300;late 2 450 1;fail 303", true, 1, "OOTEOO");
+            row("one late reply, writes of 2", "delay 300;late 2 450 1", true, 2, "OOTOOO");
             row("short replies", "short on", false, 2, "EEE");
         }
     }
@@ -261,7 +263,7 @@ private slots:
         QFETCH(QString, expected);
         for (int i = 0; i < 12; ++i)
             QVERIFY(m_sim->command(QStringLiteral("set %1 %2").arg(300 + i).arg(1000 + i)));
-        QModbusClient *client = connectClient(transport, 400);
+        QModbusClient *client = connectClient(transport, 500);
         QVERIFY(client);
         QVERIFY(QTest::qWaitFor([client] { return client->state() == QModbusDevice::ConnectedState; }));
         for (const QString &fault : faults.split(QLatin1Char(';')))
@@ -277,7 +279,8 @@ private slots:
         }
         QCOMPARE(results, expected);
         // The line is clean again for the next request once the faults are gone.
-        QVERIFY(m_sim->command(QStringLiteral("late off")) && m_sim->command(QStringLiteral("short off")));
+        for (const char *command : {"delay 0", "late off", "short off"})
+            QVERIFY(m_sim->command(QLatin1String(command)));
         quint16 words[2] = {0, 0};
         QCOMPARE(readRegisters(client, request(310, 2), words), ResultOk);
         QCOMPARE(QList<quint16>(words, words + 2), QList<quint16>({1010, 1011}));
