@@ -1,6 +1,7 @@
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 
+#include "loopbackclient.h"
 #include "simprocess.h"
 
 #include <QApplication>
@@ -165,24 +166,34 @@ private slots:
     }
 
     // Only a test read that the device answers makes a link (saved, and a second press neither
-    // reconnects nor signals again); otherwise no client is left and the operator is warned.
+    // reconnects nor signals again); otherwise no client is left and the operator is warned. A TCP
+    // connection that takes 300 ms (a slow network) is waited for up to the Delay field.
     void connecting_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::newRow("answered") << QString();
-        QTest::newRow("exception to the test read") << QStringLiteral("fail 0 4");
-        QTest::newRow("no such serial port") << QStringLiteral("rtu");
+        QTest::addColumn<int>("connectMs"); // 0: the page makes its own client
+        QTest::addColumn<QString>("delay");
+        QTest::newRow("answered") << QString() << 0 << "200";
+        QTest::newRow("exception to the test read") << QStringLiteral("fail 0 4") << 0 << "200";
+        QTest::newRow("no such serial port") << QStringLiteral("rtu") << 0 << "200";
+        QTest::newRow("slow connection within the delay") << QString() << 300 << "1000";
+        QTest::newRow("slow connection beyond the delay") << QStringLiteral("slow") << 600 << "300";
     }
     void connecting()
     {
         QFETCH(QString, fault);
+        QFETCH(int, connectMs);
         const bool linked = fault.isEmpty();
         setValue("connectType", QLatin1String(fault == QLatin1String("rtu") ? "0" : "1"));
         setValue("serialnumcomboBox", m_dir.path() + QStringLiteral("/no-such-port"));
         setValue("EditHostIP", QStringLiteral("127.0.0.1"));
         setValue("EditPort", QString::number(m_sim.tcpPort()));
         setValue("DwordFormat", QStringLiteral("1"));
+        QFETCH(QString, delay);
+        setValue("timeoutSpinner", delay);
         QVERIFY(!fault.startsWith(QLatin1String("fail")) || m_sim.command(fault));
+        if (connectMs > 0)
+            setModbusClient(new SlowConnectClient(connectMs));
         QSignalSpy success(m_page.get(), &ModbusSetting::ConnectSuccessfulSignal);
         m_page->on_connectButton_clicked();
         QCOMPARE(QList<int>({success.count(), int(bool(modbusClient())), m_warnings}),

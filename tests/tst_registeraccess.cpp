@@ -18,27 +18,6 @@
 #include <QTimer>
 #include <QtTest>
 
-// A TCP client whose connection takes connectMs, as over a slow network: its
-// socket only starts to connect once that time has passed.
-class SlowConnectClient : public QModbusTcpClient
-{
-public:
-    explicit SlowConnectClient(int connectMs) : m_connectMs(connectMs) {}
-
-protected:
-    bool open() override
-    {
-        QTimer::singleShot(m_connectMs, this, [this] {
-            if (state() == QModbusDevice::ConnectingState && !QModbusTcpClient::open())
-                setState(QModbusDevice::UnconnectedState);
-        });
-        return true;
-    }
-
-private:
-    int m_connectMs;
-};
-
 // The register layer against the simulator, and the scaled texts of the pages.
 class tst_RegisterAccess : public QObject
 {
