@@ -6,8 +6,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QModbusClient>
+#include <QModbusRtuSerialMaster>
+#include <QSerialPort>
 #include <QPointer>
 #include <QTimer>
+#include <QVariant>
 
 namespace {
 
@@ -41,6 +44,29 @@ void waitWhileConnecting(const QPointer<QModbusClient> &client, int boundMs)
     }
 }
 
+// The longest exchange on a serial line: a read request of 8 bytes and a reply
+// of 255 (125 registers); a write of 123 registers is as long the other way.
+constexpr int LongestExchangeBytes = 8 + 255;
+
+// The serial client starts its time-out when the request has been handed to
+// the port, so the time-out also has to cover the frames on the wire. The time
+// of the longest exchange at the line's speed is added to the link's time-out,
+// which then means how long the device may take to answer at any baud rate (a
+// block of 120 registers alone takes 0.56 s at 4800 baud, 8E1).
+int serialLineMs(const QModbusClient *client)
+{
+    if (!qobject_cast<const QModbusRtuSerialMaster *>(client))
+        return 0;
+    const int baud = client->connectionParameter(QModbusDevice::SerialBaudRateParameter).toInt();
+    if (baud <= 0)
+        return 0;
+    const int parity = client->connectionParameter(QModbusDevice::SerialParityParameter).toInt();
+    const int bitsPerCharacter = 1 + client->connectionParameter(QModbusDevice::SerialDataBitsParameter).toInt()
+        + (parity == QSerialPort::NoParity ? 0 : 1)
+        + client->connectionParameter(QModbusDevice::SerialStopBitsParameter).toInt();
+    return int((qint64(LongestExchangeBytes) * bitsPerCharacter * 1000 + baud - 1) / baud);
+}
+
 QString clientError(const QModbusClient *client, const QString &otherwise)
 {
     return client && client->error() != QModbusDevice::NoError ? client->errorString() : otherwise;
@@ -55,7 +81,7 @@ LinkProof openAndProveLink(QModbusClient *client, int timeoutMs, int unitId)
         proof.detail = QStringLiteral("no client");
         return proof;
     }
-    client->setTimeout(timeoutMs);
+    client->setTimeout(timeoutMs + serialLineMs(client));
     QPointer<QModbusClient> guarded(client);
     if (!client->connectDevice()) {
         proof.detail = clientError(client, QStringLiteral("the link could not be opened"));

@@ -22,9 +22,10 @@ struct LinkProof
 };
 
 // Opens a client whose connection parameters are set and proves the link: every
-// request of the client gets timeoutMs (reads and writes alike), the connection
-// is waited for up to that time-out (a TCP connection is set up in the
-// background), then registers 0 and 1 of unit unitId are read. The event loop
+// request of the client gets timeoutMs to be answered (reads and writes alike;
+// on a serial line plus the time the longest frames take on the wire at its
+// speed), the connection is waited for up to timeoutMs (a TCP connection is set
+// up in the background), then registers 0 and 1 of unit unitId are read. The event loop
 // runs meanwhile; raising g_linkClosing or destroying the client ends the wait.
 // The client is left connected or not; the caller keeps or destroys it.
 LinkProof openAndProveLink(QModbusClient *client, int timeoutMs, int unitId);
