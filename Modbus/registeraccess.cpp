@@ -312,6 +312,11 @@ ResultCode exchange(QModbusClient *client, const Settings &settings, const quint
                                     if (guard && reply)
                                         guard->release(replyFailed(reply, write, settings, firstWord));
                                 });
+        // A reply that ended before the connection was made never signals it.
+        if (reply->isFinished()) {
+            QObject::disconnect(done);
+            guard->release(replyFailed(reply, write, settings, firstWord));
+        }
     }
 
     // Writes are not given up when the link starts closing: a write that has
