@@ -3,6 +3,7 @@
 
 #include "main/apppaths.h"
 
+#include "Modbus/linkopener.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/registerblocks.h"
 #include "Modbus/registeraccess.h"
@@ -40,9 +41,6 @@ const char *const PortPattern =
     "[1-9][0-9]{0,3}|[1-5][0-9]{4}|6[0-4][0-9]{3}|65[0-4][0-9]{2}|655[0-2][0-9]|6553[0-5]|^$";
 
 const char *const MakerUrl = "https://orvik.example.com/r7";
-
-constexpr int ClientTimeoutMs = 1000;
-constexpr int SettleAfterConnectMs = 100;
 
 // Keys of "setting.ini".
 const char *const GroupR7 = "R7";
@@ -245,41 +243,30 @@ void ModbusSetting::on_connectButton_clicked()
         client->setConnectionParameter(QModbusDevice::NetworkPortParameter, url.port());
         client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, v6 ? host : url.host());
     }
-    client->setTimeout(ClientTimeoutMs);
     client->setNumberOfRetries(m_settings.numberOfRetries);
-
-    if (!client->connectDevice()) {
-        qDebug() << "连接失败";
-        disconnectClient();
-        showWarning(tr("Operation Failed,Please try again!"));
-        qDebug() << "settings().SerialNum" << m_settings.SerialNum;
-        return;
-    }
-    qDebug() << "连接成功" << "modbusConnectType" << g_connType;
 
     m_settings.slaveId = ui->spinboxSlaveId->value();
     m_settings.dwordFormat = ui->DwordFormat->currentIndex();
     g_slaveId = m_settings.slaveId;
     g_dwordFormat = m_settings.dwordFormat;
-
-    delayMs(SettleAfterConnectMs);
-    if (!self)
-        return;
-
     m_settings.num = 2;
     m_settings.address = 0;
     qDebug() << "m_settings.EditIP" << m_settings.EditIP;
-    saveSettings();
 
-    quint16 words[2] = {0, 0};
-    const ResultCode result = readRegisters(modbusClient(), Settings(m_settings), words);
+    // The Delay field is the link's time-out: for the connection, the test
+    // read and every request after it.
+    const LinkProof proof = openAndProveLink(client, m_settings.responseTime, m_settings.slaveId);
     if (!self)
         return;
-    if (result == ResultOk) {
+    if (proof.step != LinkStep::NotReached)
+        saveSettings();
+    if (proof.ok()) {
+        qDebug() << "连接成功" << "modbusConnectType" << g_connType;
         emit ConnectSuccessfulSignal();
         return;
     }
-    qDebug() << "读取失败";
+    qDebug() << (proof.step == LinkStep::NotReached ? "连接失败" : "读取失败") << proof.detail
+             << "settings().SerialNum" << m_settings.SerialNum;
     disconnectClient();
     showWarning(tr("Operation Failed,Please try again!"));
 }

@@ -3,6 +3,8 @@
 #include "Modbus/linkstate.h"
 
 #include <QDebug>
+#include <QSerialPort>
+#include <QtEndian>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QModbusClient>
@@ -10,6 +12,9 @@
 #include <QModbusReply>
 #include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
+#include <functional>
 
 Settings::Settings()
     : slaveId(g_slaveId)
@@ -25,34 +30,49 @@ enum class WaitOutcome { Finished, LinkLost, LinkClosing, BoundPassed };
 // such a change is noticed without turning the wait into a spin.
 constexpr int ClosingRecheckMs = 100;
 
-// A read normally ends by the client's own time-out. The serial client only
+// A request normally ends by the client's own time-out. The serial client only
 // starts that timer once the request has left the port, so on a dead line
 // (adapter pulled, pty closed) it would never end: bound it ourselves.
 constexpr int ReadBoundMarginMs = 1000;
 
-int readBoundMs(const QModbusClient *client)
+int requestBoundMs(const QModbusClient *client)
 {
     return client->timeout() * (qMax(0, client->numberOfRetries()) + 1) + ReadBoundMarginMs;
 }
 
-// Runs the event loop until something a request waits for happens. The client
-// and the reply are held in QPointers because slots run inside the wait may
-// destroy the client (Disconnect, window close), and the reply with it.
-WaitOutcome waitForReply(const QPointer<QModbusClient> &client, const QPointer<QModbusReply> &reply,
-                         int boundMs, bool honourClosing)
+// What a wait is waiting for: done, gone (the reply was destroyed), or neither,
+// in which case it is asked again after recheckMs (-1: only when woken).
+struct Progress
+{
+    bool done = false;
+    bool gone = false;
+    qint64 recheckMs = -1;
+};
+
+// Connects whatever should end one slice of a wait to wake.
+using Wakers = std::function<void(QEventLoop *loop, const std::function<void()> &wake)>;
+
+// Runs the event loop until progress() says done. The client is held in a
+// QPointer because slots run inside the wait may destroy it (Disconnect,
+// window close), and the reply with it.
+WaitOutcome waitUntil(const QPointer<QModbusClient> &client, const std::function<Progress()> &progress,
+                      const Wakers &wakers, int boundMs, bool honourClosing)
 {
     QElapsedTimer elapsed;
     elapsed.start();
     for (;;) {
-        if (!reply)
+        const Progress now = progress();
+        if (now.gone)
             return WaitOutcome::LinkLost;
-        if (reply->isFinished())
+        if (now.done)
             return WaitOutcome::Finished;
         if (!client || client->state() != QModbusDevice::ConnectedState)
             return WaitOutcome::LinkLost;
         if (honourClosing && g_linkClosing)
             return WaitOutcome::LinkClosing;
         qint64 slice = ClosingRecheckMs;
+        if (now.recheckMs >= 0)
+            slice = qMin(slice, now.recheckMs);
         if (boundMs >= 0) {
             const qint64 remaining = boundMs - elapsed.elapsed();
             if (remaining <= 0)
@@ -65,12 +85,11 @@ WaitOutcome waitForReply(const QPointer<QModbusClient> &client, const QPointer<Q
         // nested loops then return at once, so waiting on would spin.
         QEventLoop loop;
         bool woken = false;
-        const auto wake = [&loop, &woken] {
+        const std::function<void()> wake = [&loop, &woken] {
             woken = true;
             loop.quit();
         };
-        QObject::connect(reply.data(), &QModbusReply::finished, &loop, wake);
-        QObject::connect(reply.data(), &QObject::destroyed, &loop, wake);
+        wakers(&loop, wake);
         QObject::connect(client.data(), &QModbusDevice::stateChanged, &loop, wake);
         QObject::connect(client.data(), &QObject::destroyed, &loop, wake);
         if (honourClosing)
@@ -79,7 +98,7 @@ WaitOutcome waitForReply(const QPointer<QModbusClient> &client, const QPointer<Q
         timer.setSingleShot(true);
         timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, &loop, wake);
-        timer.start(int(slice));
+        timer.start(int(qMax<qint64>(0, slice)));
         loop.exec();
         if (!woken)
             return WaitOutcome::LinkLost;
@@ -98,58 +117,267 @@ void noteException(const QModbusReply *reply)
     s_lastException = data.size() == 1 ? quint8(data.at(0)) : 0;
 }
 
+WaitOutcome waitForReply(const QPointer<QModbusClient> &client, const QPointer<QModbusReply> &reply,
+                         int boundMs, bool honourClosing)
+{
+    const auto progress = [&reply] {
+        Progress p;
+        p.gone = !reply;
+        p.done = reply && reply->isFinished();
+        return p;
+    };
+    const Wakers wakers = [&reply](QEventLoop *loop, const std::function<void()> &wake) {
+        QObject::connect(reply.data(), &QModbusReply::finished, loop, wake);
+        QObject::connect(reply.data(), &QObject::destroyed, loop, wake);
+    };
+    return waitUntil(client, progress, wakers, boundMs, honourClosing);
+}
+
+// Whether a finished reply without error answers this request: the function
+// asked, a read's byte count of two per register asked (so a short reply is
+// no answer), a write's echoed address and count (or, for a single register,
+// its echoed value).
+bool replyFits(const QModbusReply *reply, bool write, const Settings &request, quint16 firstWord)
+{
+    const QModbusResponse raw = reply->rawResult();
+    const QByteArray data = raw.data();
+    if (!write) {
+        const int bytes = 2 * int(request.num);
+        return raw.functionCode() == QModbusPdu::ReadHoldingRegisters && data.size() == 1 + bytes
+            && quint8(data.at(0)) == bytes && reply->result().valueCount() == request.num;
+    }
+    if (data.size() != 4)
+        return false;
+    const quint16 echoedAddress = qFromBigEndian<quint16>(data.constData());
+    const quint16 echoed = qFromBigEndian<quint16>(data.constData() + 2);
+    if (echoedAddress != request.address)
+        return false;
+    if (raw.functionCode() == QModbusPdu::WriteMultipleRegisters)
+        return echoed == request.num;
+    return raw.functionCode() == QModbusPdu::WriteSingleRegister && request.num == 1 && echoed == firstWord;
+}
+
+// A finished reply that leaves the line in doubt: no answer in time, a frame
+// that was broken or answered something else. An exception reply is an answer.
+bool replyFailed(const QModbusReply *reply, bool write, const Settings &request, quint16 firstWord)
+{
+    switch (reply->error()) {
+    case QModbusDevice::NoError:
+        return !replyFits(reply, write, request, firstWord);
+    case QModbusDevice::ProtocolError:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// An RTU frame carries no transaction id: a reply that comes after its request
+// gave up would be taken for the answer to the next one. The guard of a serial
+// client therefore lets one request at a time onto the line (requests started
+// from inside another's wait queue here, not in the client), and after a
+// request failed it holds the next one back until the line has been quiet for
+// one time-out of the link, then throws away whatever came meanwhile. A late
+// reply lands in that quiet time and is discarded; one later still than a
+// second time-out cannot be told from an answer on a line without ids.
+// Nothing is held back after a success, so the normal path is not slowed.
+class LineGuard : public QObject
+{
+public:
+    // The guard of a serial client (made on first use), null for TCP, whose
+    // transaction ids already pair replies with requests.
+    static LineGuard *of(QModbusClient *client)
+    {
+        if (!client)
+            return nullptr;
+        for (QObject *child : client->children()) {
+            if (auto *guard = dynamic_cast<LineGuard *>(child))
+                return guard;
+        }
+        auto *port = client->findChild<QSerialPort *>();
+        return port ? new LineGuard(client, port) : nullptr;
+    }
+
+    int quietMs() const { return qMax(1, m_client->timeout()); }
+
+    // Waits until no other request is on the line and, after a failure, until
+    // the line has been quiet; then the caller owns the line until release().
+    WaitOutcome takeTurn(const QPointer<QModbusClient> &client, int boundMs)
+    {
+        QPointer<LineGuard> self(this);
+        const auto progress = [this, &self] {
+            Progress p;
+            if (!self) {
+                p.gone = true;
+                return p;
+            }
+            if (m_busy)
+                return p;
+            const qint64 left = m_dirty ? quietMs() - m_sinceNoise.elapsed() : 0;
+            if (left > 0) {
+                p.recheckMs = left;
+                return p;
+            }
+            if (m_dirty && m_port)
+                m_port->clear(QSerialPort::AllDirections);
+            m_dirty = false;
+            m_busy = true;
+            p.done = true;
+            return p;
+        };
+        const Wakers wakers = [this](QEventLoop *loop, const std::function<void()> &wake) {
+            m_waiters.append({QPointer<QEventLoop>(loop), wake});
+            QObject::connect(loop, &QObject::destroyed, this, [this] {
+                m_waiters.erase(std::remove_if(m_waiters.begin(), m_waiters.end(),
+                                               [](const Waiter &w) { return !w.loop; }),
+                                m_waiters.end());
+            });
+        };
+        return waitUntil(client, progress, wakers, boundMs, true);
+    }
+
+    // The request that owned the line ended; failed says the line is in doubt.
+    void release(bool failed)
+    {
+        m_busy = false;
+        if (failed) {
+            m_dirty = true;
+            m_sinceNoise.restart();
+        }
+        // Wakes the requests waiting for their turn.
+        const QList<Waiter> waiting = m_waiters;
+        for (const Waiter &waiter : waiting) {
+            if (waiter.loop)
+                waiter.wake();
+        }
+    }
+
+private:
+    LineGuard(QModbusClient *client, QSerialPort *port)
+        : QObject(client)
+        , m_client(client)
+        , m_port(port)
+    {
+        m_sinceNoise.start();
+        // Every byte that comes in restarts the quiet time.
+        connect(port, &QSerialPort::readyRead, this, [this] { m_sinceNoise.restart(); });
+    }
+
+    struct Waiter
+    {
+        QPointer<QEventLoop> loop;
+        std::function<void()> wake;
+    };
+
+    QModbusClient *m_client;
+    QPointer<QSerialPort> m_port;
+    QList<Waiter> m_waiters;
+    QElapsedTimer m_sinceNoise;
+    bool m_busy = false;
+    bool m_dirty = false;
+};
+
 void releaseReply(const QPointer<QModbusReply> &reply)
 {
     if (reply)
         reply->deleteLater();
 }
 
-} // namespace
-
-ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint16 *buffer)
+// One request from sending to its checked end, on either transport; a read
+// fills buffer only on success.
+ResultCode exchange(QModbusClient *client, const Settings &settings, const quint16 *words, bool write,
+                    quint16 *buffer)
 {
     s_lastException = 0;
     if (!client)
         return ResultNoLink;
 
-    const QModbusDataUnit request(QModbusDataUnit::HoldingRegisters, settings.address, settings.num);
     QPointer<QModbusClient> guardedClient(client);
-    QPointer<QModbusReply> reply(client->sendReadRequest(request, settings.slaveId));
-    if (!reply)
-        return ResultNoLink;
+    const int boundMs = requestBoundMs(client);
+    QPointer<LineGuard> guard(LineGuard::of(client));
+    if (guard) {
+        // Waits at most for the request ahead of it, its quiet time, and itself.
+        const WaitOutcome turn = guard->takeTurn(guardedClient, boundMs + guard->quietMs());
+        if (turn == WaitOutcome::BoundPassed)
+            return ResultTimeout;
+        if (turn != WaitOutcome::Finished)
+            return ResultNoLink;
+    }
 
-    const WaitOutcome outcome = waitForReply(guardedClient, reply, readBoundMs(client), true);
-    if (outcome == WaitOutcome::BoundPassed) {
-        qDebug() << "Timeout";
-        releaseReply(reply);
-        return ResultTimeout;
+    QModbusDataUnit request(QModbusDataUnit::HoldingRegisters, settings.address, settings.num);
+    if (write) {
+        for (int i = 0; i < settings.num; ++i)
+            request.setValue(i, words[i]);
     }
-    if (outcome != WaitOutcome::Finished) {
-        releaseReply(reply);
+    const quint16 firstWord = write && settings.num > 0 ? words[0] : 0;
+    QPointer<QModbusReply> reply(write ? client->sendWriteRequest(request, settings.slaveId)
+                                       : client->sendReadRequest(request, settings.slaveId));
+    if (!reply) {
+        if (guard)
+            guard->release(false);
         return ResultNoLink;
     }
+    // The line is released the moment the reply ends, not when this function
+    // returns: a request started inside this wait must not wait for it.
+    QMetaObject::Connection done;
+    if (guard) {
+        done = QObject::connect(reply.data(), &QModbusReply::finished, guard.data(),
+                                [guard, reply, write, settings, firstWord] {
+                                    if (guard && reply)
+                                        guard->release(replyFailed(reply, write, settings, firstWord));
+                                });
+        // A reply that ended before the connection was made never signals it.
+        if (reply->isFinished()) {
+            QObject::disconnect(done);
+            guard->release(replyFailed(reply, write, settings, firstWord));
+        }
+    }
+
+    // Writes are not given up when the link starts closing: a write that has
+    // gone out is waited for, so its result is known.
+    const WaitOutcome outcome = waitForReply(guardedClient, reply, boundMs, !write);
+    if (outcome != WaitOutcome::Finished) {
+        // Given up before the client ended it: its reply may still come.
+        QObject::disconnect(done);
+        if (guard)
+            guard->release(true);
+        releaseReply(reply);
+        if (outcome == WaitOutcome::BoundPassed) {
+            qDebug() << "Timeout";
+            return ResultTimeout;
+        }
+        return ResultNoLink;
+    }
+    QObject::disconnect(done);
 
     ResultCode result = ResultDeviceError;
     switch (reply->error()) {
-    case QModbusDevice::NoError: {
-        const QModbusDataUnit unit = reply->result();
-        const int received = int(unit.valueCount());
-        for (int i = 0; i < settings.num; ++i)
-            buffer[i] = i < received ? unit.value(i) : 0;
+    case QModbusDevice::NoError:
+        if (!replyFits(reply, write, settings, firstWord)) {
+            qDebug() << (write ? "Write" : "Read") << "answered by a reply that does not fit" << settings.address
+                     << settings.num << reply->rawResult();
+            result = ResultDeviceError;
+            break;
+        }
+        if (!write) {
+            const QModbusDataUnit unit = reply->result();
+            for (int i = 0; i < settings.num; ++i)
+                buffer[i] = unit.value(i);
+        }
         result = ResultOk;
         break;
-    }
     case QModbusDevice::TimeoutError:
+        // The client's own time-out ran out before the bound: no answer
+        // either, which a caller must be able to tell from a refusal.
         qDebug() << "Timeout";
         result = ResultTimeout;
         break;
     case QModbusDevice::ProtocolError:
         noteException(reply);
-        qDebug() << "Read exception" << settings.address << reply->errorString();
+        qDebug() << (write ? "e_ModbusResponseError1" : "Read exception") << settings.address << reply->errorString();
         result = ResultDeviceError;
         break;
     default:
-        qDebug() << "Read failed" << settings.address << reply->errorString();
+        qDebug() << (write ? "e_ModbusResponseError2" : "Read failed") << settings.address << reply->errorString();
         result = ResultDeviceError;
         break;
     }
@@ -157,52 +385,17 @@ ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint1
     return result;
 }
 
+} // namespace
+
+ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint16 *buffer)
+{
+    return exchange(client, settings, nullptr, false, buffer);
+}
+
 ResultCode writeRegisters(QModbusClient *client, const Settings &settings, const quint16 *buffer)
 {
-    s_lastException = 0;
-    if (!client)
-        return ResultNoLink;
-
-    QModbusDataUnit request(QModbusDataUnit::HoldingRegisters, settings.address, settings.num);
-    for (int i = 0; i < settings.num; ++i)
-        request.setValue(i, buffer[i]);
-
     qDebug() << "This is Send address =" << settings.address << "num =" << settings.num;
-
-    QPointer<QModbusClient> guardedClient(client);
-    QPointer<QModbusReply> reply(client->sendWriteRequest(request, settings.slaveId));
-    if (!reply)
-        return ResultNoLink;
-
-    // Writes are bounded by the request's responseTime rather than by the
-    // client's time-out. The pages write with fresh requests, so an edit
-    // waits at most 1000 ms whatever the Delay field says.
-    const WaitOutcome outcome = waitForReply(guardedClient, reply, qMax(0, settings.responseTime), false);
-    if (outcome == WaitOutcome::BoundPassed) {
-        releaseReply(reply);
-        return ResultTimeout;
-    }
-    if (outcome != WaitOutcome::Finished) {
-        releaseReply(reply);
-        return ResultNoLink;
-    }
-
-    ResultCode result = ResultOk;
-    if (reply->error() == QModbusDevice::ProtocolError) {
-        noteException(reply);
-        qDebug() << "e_ModbusResponseError1";
-        result = ResultDeviceError;
-    } else if (reply->error() == QModbusDevice::TimeoutError) {
-        // The client's own time-out ran out before the bound: no answer
-        // either, which a caller must be able to tell from a refusal.
-        qDebug() << "Timeout";
-        result = ResultTimeout;
-    } else if (reply->error() != QModbusDevice::NoError) {
-        qDebug() << "e_ModbusResponseError2";
-        result = ResultDeviceError;
-    }
-    releaseReply(reply);
-    return result;
+    return exchange(client, settings, buffer, true, nullptr);
 }
 
 int lastExceptionCode()

@@ -14,7 +14,7 @@ struct Settings
     int baud = 38400;
     int dataBits = 8;
     int stopBits = 1;
-    int responseTime = 1000; // write wait bound in ms; the connection page keeps its Delay field here
+    int responseTime = 1000; // the connection page's Delay field: the link's time-out for every request, in ms
     int numberOfRetries = 0;
     int slaveId;             // defaults to g_slaveId
     int dwordFormat;         // defaults to g_dwordFormat

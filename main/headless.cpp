@@ -4,6 +4,7 @@
 #include "Excel/parametertransfer.h"
 #include "Excel/spreadsheet.h"
 #include "Excel/xlsxworkbook.h"
+#include "Modbus/linkopener.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/registeraccess.h"
 
@@ -575,8 +576,8 @@ private:
     bool m_lost = false;
 };
 
-// Opens the link and proves it with a read of registers 0 and 1, as the
-// connection page does. The client is the program's one client
+// Opens the link and proves it with a read of registers 0 and 1, through the
+// same routine as the connection page. The client is the program's one client
 // (modbusClient()), so the transfers use it as they do behind the page.
 bool openLink(const Options &o, QString *error)
 {
@@ -596,46 +597,15 @@ bool openLink(const Options &o, QString *error)
         client->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, o.stopBits);
     }
     setModbusClient(client);
-    client->setTimeout(o.timeoutMs);
     client->setNumberOfRetries(0);
     g_slaveId = o.unit;
     g_dwordFormat = o.wordOrder;
 
-    if (!client->connectDevice()) {
-        *error = client->errorString();
-        return false;
-    }
-    // A TCP connection is set up in the background; an address that drops
-    // the packets would otherwise keep it connecting for a minute.
-    if (client->state() == QModbusDevice::ConnectingState) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(client, &QModbusDevice::stateChanged, &loop, [&loop](QModbusDevice::State state) {
-            if (state != QModbusDevice::ConnectingState)
-                loop.quit();
-        });
-        QObject::connect(LinkNotifier::instance(), &LinkNotifier::linkClosingRaised, &loop, &QEventLoop::quit);
-        timer.start(qMax(3000, o.timeoutMs));
-        loop.exec();
-    }
-    if (client->state() != QModbusDevice::ConnectedState) {
-        *error = client->error() != QModbusDevice::NoError ? client->errorString()
-                                                           : QStringLiteral("no connection within the time allowed");
-        return false;
-    }
-    Settings probe;
-    probe.address = 0;
-    probe.num = 2;
-    quint16 words[2] = {0, 0};
-    const ResultCode result = readRegisters(client, probe, words);
-    if (result != ResultOk) {
-        *error = result == ResultTimeout ? QStringLiteral("no answer from the device")
-                                         : QStringLiteral("the device refused the test read (result %1)").arg(result);
-        return false;
-    }
-    return true;
+    // --timeout bounds the connection, the test read and every request after.
+    const LinkProof proof = openAndProveLink(client, o.timeoutMs, o.unit);
+    if (!proof.ok())
+        *error = proof.detail;
+    return proof.ok();
 }
 
 // Text from a workbook as one line of output: a name or value holding a line

@@ -19,6 +19,17 @@ struct FaultSettings {
     // Reset All, Partial and Data-Trans are carried out but not answered, as by
     // a device that takes on new link settings before it replies.
     bool silentLinkResets = false;
+    // Late replies: once lateAfter more requests have been taken in, the
+    // replies to the next lateCount requests (-1: all) leave lateMs later, on
+    // top of delayMs; lateAfter -1 is off. Each new setting bumps lateArmed,
+    // which starts the count again.
+    int lateAfter = -1;
+    int lateMs = 0;
+    int lateCount = -1;
+    int lateArmed = 0;
+    // Reads of two or more registers are answered with one register fewer, in
+    // a well-formed frame, as by a faulty gateway.
+    bool shortReads = false;
 };
 
 #endif // R7SIM_FAULTSETTINGS_H

@@ -162,6 +162,22 @@ RequestHandler::Outcome RequestHandler::handle(const QModbusRequest& request, co
     outcome.silent = m_faults->noReply
         || (m_faults->silentLinkResets && !outcome.response.isException() && touchesLinkReset(request));
     outcome.delayMs = m_faults->delayMs;
+    if (m_faults->lateAfter >= 0) {
+        if (m_lateArmed != m_faults->lateArmed) {
+            m_lateArmed = m_faults->lateArmed;
+            m_lateCount = 0;
+        }
+        const int index = m_lateCount++;
+        if (index >= m_faults->lateAfter
+            && (m_faults->lateCount < 0 || index < m_faults->lateAfter + m_faults->lateCount))
+            outcome.delayMs += m_faults->lateMs;
+    }
+    if (m_faults->shortReads && request.functionCode() == QModbusPdu::ReadHoldingRegisters
+        && !outcome.response.isException() && outcome.response.dataSize() >= 5) {
+        // Byte count and values, less the last register.
+        const QByteArray data = outcome.response.data();
+        outcome.response.setData(char(quint8(data.at(0)) - 2) + data.mid(1, data.size() - 3));
+    }
 
     if (m_verbose) {
         QString result;

@@ -50,6 +50,8 @@ private:
     const FaultSettings* m_faults;
     bool m_verbose = false;
     WriteLog m_writes;
+    int m_lateArmed = 0; // the FaultSettings::lateArmed the count below belongs to
+    int m_lateCount = 0; // requests handled since late replies were set
 };
 
 #endif // R7SIM_REQUESTHANDLER_H

@@ -66,6 +66,8 @@ struct CommandHelp {
 const CommandHelp Commands[] = {
     { "fail ADDR [CODE] | fail off", "exception CODE (default 4) on requests touching ADDR" },
     { "delay MS", "hold every reply MS ms (0: off)" },
+    { "late N MS [COUNT] | late off", "after N more requests, hold COUNT (all) replies MS ms more" },
+    { "short on|off", "answer reads of 2+ registers with one register fewer" },
     { "noreply on|off", "take requests in and carry them out, never answer" },
     { "swallow on|off", "lose every request unseen: nothing carried out, counted or answered" },
     { "silentreset on|off", "carry out Reset All, Partial and Data-Trans without answering them" },
@@ -184,6 +186,33 @@ QString SimConsole::execute(const QString& line)
             return QStringLiteral("error usage: delay MS (0..600000)");
         m_faults->delayMs = int(ms);
         return QStringLiteral("ok delay %1").arg(ms);
+    }
+
+    if (command == QLatin1String("late")) {
+        if (args.size() == 1 && args.at(0) == QLatin1String("off")) {
+            m_faults->lateAfter = -1;
+            return QStringLiteral("ok late off");
+        }
+        qint64 after = 0;
+        qint64 ms = 0;
+        qint64 count = -1;
+        if (args.size() < 2 || args.size() > 3 || !parseInteger(args.at(0), 0, 1000000, &after)
+            || !parseInteger(args.at(1), 0, 600000, &ms)
+            || (args.size() == 3 && !parseInteger(args.at(2), 1, 1000000, &count)))
+            return QStringLiteral("error usage: late N MS [COUNT] (N 0..1000000, MS 0..600000) | late off");
+        m_faults->lateAfter = int(after);
+        m_faults->lateMs = int(ms);
+        m_faults->lateCount = int(count);
+        ++m_faults->lateArmed;
+        return count < 0 ? QStringLiteral("ok late %1 %2").arg(after).arg(ms)
+                         : QStringLiteral("ok late %1 %2 %3").arg(after).arg(ms).arg(count);
+    }
+
+    if (command == QLatin1String("short")) {
+        if (args.size() != 1 || (args.at(0) != QLatin1String("on") && args.at(0) != QLatin1String("off")))
+            return QStringLiteral("error usage: short on|off");
+        m_faults->shortReads = args.at(0) == QLatin1String("on");
+        return QStringLiteral("ok short %1").arg(args.at(0));
     }
 
     if (command == QLatin1String("noreply")) {

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QtTest>
 
 // Drives page editors the way the operator does, and reads back what the simulator was sent.
@@ -79,6 +80,8 @@ inline bool connectWindow(MainWindow *window, const SimProcess &sim)
     page->findChild<QComboBox *>(QStringLiteral("connectType"))->setCurrentIndex(1);
     page->findChild<QLineEdit *>(QStringLiteral("EditHostIP"))->setText(QStringLiteral("127.0.0.1"));
     page->findChild<QLineEdit *>(QStringLiteral("EditPort"))->setText(QString::number(sim.tcpPort()));
+    // The longest Delay, the link's time-out: a loaded test machine may keep the simulator waiting.
+    page->findChild<QSpinBox *>(QStringLiteral("timeoutSpinner"))->setValue(1000);
     QSignalSpy linkUp(page, &ModbusSetting::ConnectSuccessfulSignal);
     QTest::mouseClick(page->findChild<QPushButton *>(QStringLiteral("connectButton")), Qt::LeftButton);
     return linkUp.count() == 1 && g_pageIndex == PageMainInterface;

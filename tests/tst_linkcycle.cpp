@@ -123,8 +123,9 @@ void tst_LinkCycle::teardownWithOutstandingRequests()
     manualTicks();
     QVERIFY(m_sim.command(QStringLiteral("noreply on")));
 
-    // A write whose bound (5 s) outlasts the grace period, and a read, both
-    // waiting when Disconnect is pressed.
+    // A write whose bound (the link's time-out, 5 s) outlasts the grace
+    // period, and a read, both waiting when Disconnect is pressed.
+    modbusClient()->setTimeout(5000);
     ResultCode writeResult = ResultOk;
     ResultCode readResult = ResultOk;
     bool writeDone = false;
@@ -133,7 +134,6 @@ void tst_LinkCycle::teardownWithOutstandingRequests()
         Settings request;
         request.address = 104;
         request.num = 2;
-        request.responseTime = 5000;
         writeResult = writeParameter(modbusClient(), 20, request);
         writeDone = true;
     });

@@ -1,6 +1,7 @@
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 
+#include "loopbackclient.h"
 #include "simprocess.h"
 
 #include <QApplication>
@@ -166,18 +167,24 @@ private slots:
     }
 
     // Only a test read that the device answers makes a link (saved, and a second press neither
-    // reconnects nor signals again); otherwise no client is left and the operator is warned.
+    // reconnects nor signals again); otherwise no client is left and the operator is warned. A TCP
+    // connection that takes 300 ms (a slow network) is waited for up to the Delay field.
     void connecting_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::newRow("answered") << QString();
-        QTest::newRow("exception to the test read") << QStringLiteral("fail 0 4");
-        QTest::newRow("no such serial port") << QStringLiteral("rtu");
-        QTest::newRow("IPv6 loopback") << QStringLiteral("ipv6");
+        QTest::addColumn<int>("connectMs"); // 0: the page makes its own client
+        QTest::addColumn<QString>("delay");
+        QTest::newRow("answered") << QString() << 0 << "200";
+        QTest::newRow("exception to the test read") << QStringLiteral("fail 0 4") << 0 << "200";
+        QTest::newRow("no such serial port") << QStringLiteral("rtu") << 0 << "200";
+        QTest::newRow("slow connection within the delay") << QString() << 300 << "1000";
+        QTest::newRow("slow connection beyond the delay") << QStringLiteral("slow") << 600 << "300";
+        QTest::newRow("IPv6 loopback") << QStringLiteral("ipv6") << 0 << "1000";
     }
     void connecting()
     {
         QFETCH(QString, fault);
+        QFETCH(int, connectMs);
         const bool ipv6 = fault == QLatin1String("ipv6");
         const bool linked = fault.isEmpty() || ipv6;
         SimProcess sim6({"--tcp", "[::1]:0"});
@@ -188,7 +195,11 @@ private slots:
         const QString port = QString::number(ipv6 ? sim6.tcpPort() : m_sim.tcpPort());
         setValue("EditPort", port);
         setValue("DwordFormat", QStringLiteral("1"));
+        QFETCH(QString, delay);
+        setValue("timeoutSpinner", delay);
         QVERIFY(!fault.startsWith(QLatin1String("fail")) || m_sim.command(fault));
+        if (connectMs > 0)
+            setModbusClient(new SlowConnectClient(connectMs));
         QSignalSpy success(m_page.get(), &ModbusSetting::ConnectSuccessfulSignal);
         m_page->on_connectButton_clicked();
         QCOMPARE(QList<int>({int(success.count()), int(bool(modbusClient())), m_warnings}),

@@ -1,4 +1,5 @@
 #include "Modbus/devicemirror.h"
+#include "Modbus/linkopener.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
 #include "Modbus/parameterentry.h"
@@ -9,7 +10,9 @@
 
 #include <QDeadlineTimer>
 #include <QLineEdit>
+#include <QModbusRtuSerialMaster>
 #include <QModbusTcpClient>
+#include <QSerialPort>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -20,21 +23,48 @@ class tst_RegisterAccess : public QObject
 {
     Q_OBJECT
 
-    SimProcess m_sim;
+    SocatPair m_pair;
+    std::unique_ptr<SimProcess> m_sim; // TCP on a free port, RTU on the pty pair
 
-    static Settings request(int address, int num, int responseTime = 1000)
+    static Settings request(int address, int num)
     {
         Settings settings;
-        settings.address = address, settings.num = quint16(num), settings.responseTime = responseTime;
+        settings.address = address, settings.num = quint16(num);
         return settings;
     }
 
+    // The program's client over the pty pair to the simulator, 9600 8N1.
+    QModbusClient *connectRtuClient(int timeoutMs)
+    {
+        auto *client = new QModbusRtuSerialMaster;
+        client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_pair.first());
+        client->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 9600);
+        client->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
+        client->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, 8);
+        client->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, 1);
+        client->setTimeout(timeoutMs);
+        client->setNumberOfRetries(0);
+        setModbusClient(client);
+        return client->connectDevice() ? client : nullptr;
+    }
+    QModbusClient *connectClient(const QString &transport, int timeoutMs)
+    {
+        return transport == QLatin1String("rtu") ? connectRtuClient(timeoutMs)
+                                                 : connectLoopbackClient(m_sim->tcpPort(), timeoutMs);
+    }
+
 private slots:
-    void initTestCase() { QVERIFY2(m_sim.start(), "r7sim did not start"); }
+    void initTestCase()
+    {
+        QVERIFY2(SocatPair::isAvailable() && m_pair.start(), "socat is needed for the serial line");
+        m_sim.reset(new SimProcess({"--tcp", "0", "--rtu", m_pair.second()}));
+        QVERIFY2(m_sim->start(), "r7sim did not start");
+    }
     void init()
     {
         g_dwordFormat = g_shownDecimalPoint = 0;
-        QVERIFY(m_sim.command(QStringLiteral("noreply off")) && m_sim.command(QStringLiteral("fail off")));
+        for (const char *command : {"noreply off", "fail off", "delay 0", "late off", "short off"})
+            QVERIFY(m_sim->command(QLatin1String(command)));
     }
     void cleanup() { disconnectClient(), setLinkClosing(false); }
 
@@ -44,13 +74,13 @@ private slots:
     {
         const struct { int format, count; quint32 value; const char *held; } cases[] = {
             {0, 1, 0x00030007u, "7 9"}, {0, 2, 65538u, "1 2"}, {1, 2, 65538u, "2 1"}, {0, 3, 0x3FC00000u, "16320 0"}};
-        QModbusTcpClient *client = connectLoopbackClient(m_sim.tcpPort());
+        QModbusTcpClient *client = connectLoopbackClient(m_sim->tcpPort());
         for (const auto &c : cases) {
             g_dwordFormat = c.format;
             const ParameterEntry entry{c.value, 226, quint16(c.count)};
-            QVERIFY(m_sim.command(QStringLiteral("set 227 9")) && writeEntry(entry, client) == ResultOk);
-            QVERIFY(m_sim.command(QStringLiteral("get 226 2")));
-            QCOMPARE(m_sim.lastAnswer(), QStringLiteral("ok ") + QLatin1String(c.held));
+            QVERIFY(m_sim->command(QStringLiteral("set 227 9")) && writeEntry(entry, client) == ResultOk);
+            QVERIFY(m_sim->command(QStringLiteral("get 226 2")));
+            QCOMPARE(m_sim->lastAnswer(), QStringLiteral("ok ") + QLatin1String(c.held));
             ResultCode result = ResultDeviceError;
             QCOMPARE(readEntry(entry, client, &result), c.count == 1 ? c.value & 0xFFFF : c.value);
             QCOMPARE(result, ResultOk);
@@ -58,8 +88,8 @@ private slots:
     }
 
     // A failed request leaves the buffer alone, and its result tells no link, an exception reply and
-    // no reply apart. A read ends by the client's time-out (well after the link closes), a write by
-    // its bound; the client goes (as the Disconnect grace timer does) or a 5 s watchdog ends a wait.
+    // no reply apart. Reads and writes end by the client's time-out (a read well after the link
+    // closes); the client goes (as the Disconnect grace timer does) or a 5 s watchdog ends a wait.
     void failedRequest_data()
     {
         QTest::addColumn<QString>("situation");
@@ -82,36 +112,233 @@ private slots:
         QModbusTcpClient unconnected;
         QModbusClient *client = situation == QLatin1String("unconnected") ? &unconnected : nullptr;
         if (situation != QLatin1String("none") && !client) {
-            client = connectLoopbackClient(m_sim.tcpPort(), write ? 60000 : situation == QLatin1String("closing") ? 2000 : 500);
-            QVERIFY(client && m_sim.command(situation.startsWith(QLatin1String("fail")) ? situation : "noreply on"));
+            client = connectLoopbackClient(m_sim->tcpPort(), situation == QLatin1String("closing") ? 2000 : 500);
+            QVERIFY(client && m_sim->command(situation.startsWith(QLatin1String("fail")) ? situation : "noreply on"));
         }
         QObject scope;
         if (situation == QLatin1String("closing"))
             QTimer::singleShot(50, &scope, [] { setLinkClosing(true); });
         QTimer::singleShot(situation == QLatin1String("destroyed") ? 50 : 5000, &scope, [] { disconnectClient(); });
         quint16 buffer[2] = {0xAAAA, 0xBBBB};
-        const Settings at100 = request(100, 2, situation == QLatin1String("noreply on") ? 200 : 60000);
+        const Settings at100 = request(100, 2);
         QTEST(int(write ? writeRegisters(client, at100, buffer) : readRegisters(client, at100, buffer)), "expected");
         QCOMPARE(QList<quint16>(buffer, buffer + 2), QList<quint16>({0xAAAA, 0xBBBB}));
     }
 
-    // A faulty device answers with two registers (0x1234 0x1235) whatever was asked.
-    void shortReplyFilledWithZero()
+    // One time-out per link bounds reads and writes alike: a device that answers in 1.2 s is
+    // waited for under a 2 s time-out, and given up under a 300 ms one. On a serial line the
+    // time-out is how long the device may take beyond the wire: at 4800 baud a read of 120
+    // registers spends 0.53 s on the line (the simulator paces it), yet a 200 ms link passes it.
+    void linkTimeOut_data()
     {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<int>("expected");
+        for (bool write : {false, true}) {
+            const char *kind = write ? "write" : "read";
+            QTest::addRow("%s, answer within the time-out", kind) << false << write << 2000 << int(ResultOk);
+            QTest::addRow("%s, answer after the time-out", kind) << false << write << 300 << int(ResultTimeout);
+        }
+        QTest::newRow("serial 4800 baud, read of 120 registers") << true << false << 200 << int(ResultOk);
+    }
+    void linkTimeOut()
+    {
+        QFETCH(bool, serial);
+        QFETCH(bool, write);
+        QFETCH(int, timeoutMs);
+        SocatPair pair;
+        std::unique_ptr<SimProcess> slowLine;
+        QModbusClient *client = nullptr;
+        quint16 buffer[120] = {7, 8};
+        Settings at = request(120, 2);
+        if (serial) {
+            QVERIFY2(pair.start(), qPrintable(pair.errorString()));
+            slowLine.reset(new SimProcess({"--rtu", pair.second(), "--baud", "4800", "--line-timing"}));
+            QVERIFY2(slowLine->start(), qPrintable(slowLine->errorString()));
+            auto *rtu = new QModbusRtuSerialMaster;
+            rtu->setConnectionParameter(QModbusDevice::SerialPortNameParameter, pair.first());
+            rtu->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 4800);
+            rtu->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
+            rtu->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, 8);
+            rtu->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, 1);
+            rtu->setNumberOfRetries(0);
+            setModbusClient(rtu);
+            QVERIFY(openAndProveLink(rtu, timeoutMs, 1).ok());
+            client = rtu;
+            at = request(500, 120);
+        } else {
+            client = connectLoopbackClient(m_sim->tcpPort(), timeoutMs);
+            QVERIFY(client && m_sim->command(QStringLiteral("delay 1200")));
+        }
+        QTEST(int(write ? writeRegisters(client, at, buffer) : readRegisters(client, at, buffer)), "expected");
+        disconnectClient();
+    }
+
+    // Replies that do not answer the request asked are failures, never values: a faulty gateway
+    // answers every read with two registers (0x1234 0x1235) and echoes a write one register off,
+    // or the simulator answers a read of two registers with one.
+    void replyMustFit_data()
+    {
+        QTest::addColumn<QString>("device"); // "gateway", or commands for the simulator
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("num");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("read of 2 answered with 2") << "gateway" << false << 2 << int(ResultOk);
+        QTest::newRow("read of 4 answered with 2") << "gateway" << false << 4 << int(ResultDeviceError);
+        QTest::newRow("read of 1 answered with 2") << "gateway" << false << 1 << int(ResultDeviceError);
+        QTest::newRow("write of 2, another address echoed") << "gateway" << true << 2 << int(ResultDeviceError);
+        QTest::newRow("write of 1, another value echoed") << "gateway" << true << 1 << int(ResultDeviceError);
+        QTest::newRow("simulator, read of 2 answered with 1") << "short on" << false << 2 << int(ResultDeviceError);
+        QTest::newRow("simulator, read of 1") << "short on" << false << 1 << int(ResultOk);
+    }
+    void replyMustFit()
+    {
+        QFETCH(QString, device);
+        QFETCH(bool, write);
+        QFETCH(int, num);
         QTcpServer server;
         connect(&server, &QTcpServer::newConnection, this, [&server] {
             QTcpSocket *socket = server.nextPendingConnection();
             connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-                while (socket->bytesAvailable() >= 12) { // transaction, protocol, length 7, unit, function
-                    const QByteArray q = socket->read(12);
-                    socket->write(q.left(4) + QByteArray("\0\7", 2) + q.mid(6, 2) + "\4\x12\x34\x12\x35");
+                QByteArray pending = socket->readAll(); // whole frames over loopback
+                while (pending.size() >= 12) { // MBAP header, function, address, count or value
+                    const int length = (quint8(pending.at(4)) << 8) | quint8(pending.at(5));
+                    const QByteArray q = pending.left(6 + length);
+                    pending.remove(0, 6 + length);
+                    const char function = q.at(7);
+                    if (function == 0x03) {
+                        socket->write(q.left(4) + QByteArray("\0\7", 2) + q.mid(6, 2) + "\4\x12\x34\x12\x35");
+                    } else { // the echo, with the address (0x10) or the value (0x06) one too high
+                        QByteArray echo = q.mid(8, 4);
+                        const int low = function == 0x10 ? 1 : 3;
+                        echo[low] = char(echo.at(low) + 1);
+                        socket->write(q.left(4) + QByteArray("\0\6", 2) + q.mid(6, 2) + echo);
+                    }
                 }
             });
         });
-        QModbusTcpClient *client = server.listen(QHostAddress::LocalHost) ? connectLoopbackClient(server.serverPort()) : nullptr;
+        QModbusTcpClient *client = nullptr;
+        if (device == QLatin1String("gateway"))
+            client = server.listen(QHostAddress::LocalHost) ? connectLoopbackClient(server.serverPort()) : nullptr;
+        else
+            client = m_sim->command(device) ? connectLoopbackClient(m_sim->tcpPort()) : nullptr;
+        QVERIFY(client && m_sim->command(QStringLiteral("set 130 17")) && m_sim->command(QStringLiteral("set 131 18")));
         quint16 buffer[4] = {9, 9, 9, 9};
-        QCOMPARE(readRegisters(client, request(0, 4), buffer), ResultOk);
-        QCOMPARE(QList<quint16>(buffer, buffer + 4), QList<quint16>({0x1234, 0x1235, 0, 0}));
+        const int result = write ? writeRegisters(client, request(130, num), buffer)
+                                 : readRegisters(client, request(130, num), buffer);
+        QTEST(result, "expected");
+        QList<quint16> expected({9, 9, 9, 9});
+        if (result == ResultOk && !write)
+            expected = device == QLatin1String("gateway") ? QList<quint16>{0x1234, 0x1235, 9, 9} : QList<quint16>{17, 9, 9, 9};
+        QCOMPARE(QList<quint16>(buffer, buffer + 4), expected);
+    }
+
+    // Replies that come after their request gave up, over TCP and over a serial line (no transaction
+    // id), never pass for the answer to a later request. Requests i = 0, 1, ... go to register
+    // 300 + i (holding 1000 + i) with a 500 ms time-out; the device answers in 300 ms, and
+    // "late N 450 [COUNT]" holds the replies to requests N.. (COUNT of them) 450 ms more, so that
+    // they come while the next request waits. Register 303 refuses writes. Expected results by
+    // request: O the right value or a write answered by its own echo, T time-out, E refusal or no fit.
+    void lateRepliesStayUnmatched_data()
+    {
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<QString>("faults");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<int>("num");
+        QTest::addColumn<QString>("expected");
+        for (const char *transport : {"tcp", "rtu"}) {
+            const auto row = [transport](const char *name, const char *faults, bool write, int num, const char *expected) {
+                QTest::addRow("%s, %s", transport, name) << transport << faults << write << num << expected;
+            };
+            row("one late reply, reads", "delay 300;late 2 450 1", false, 1, "OOTOOO");
+            row("one late reply, reads of 2", "delay 300;late 2 450 1", false, 2, "OOTOOO");
+            row("late from the third on, reads", "delay 300;late 2 450", false, 1, "OOTTT");
+            row("one late reply, then a refused write", "delay 300;late 2 450 1;fail 303", true, 1, "OOTEOO");
+            row("one late reply, writes of 2", "delay 300;late 2 450 1", true, 2, "OOTOOO");
+            row("short replies", "short on", false, 2, "EEE");
+        }
+    }
+    void lateRepliesStayUnmatched()
+    {
+        QFETCH(QString, transport);
+        QFETCH(QString, faults);
+        QFETCH(bool, write);
+        QFETCH(int, num);
+        QFETCH(QString, expected);
+        for (int i = 0; i < 12; ++i)
+            QVERIFY(m_sim->command(QStringLiteral("set %1 %2").arg(300 + i).arg(1000 + i)));
+        QModbusClient *client = connectClient(transport, 500);
+        QVERIFY(client);
+        QVERIFY(QTest::qWaitFor([client] { return client->state() == QModbusDevice::ConnectedState; }));
+        for (const QString &fault : faults.split(QLatin1Char(';')))
+            QVERIFY2(m_sim->command(fault), qPrintable(m_sim->lastAnswer()));
+        QString results;
+        for (int i = 0; i < expected.size(); ++i) {
+            quint16 buffer[2] = {quint16(2000 + i), quint16(2001 + i)};
+            const ResultCode result = write ? writeRegisters(client, request(300 + i, num), buffer)
+                                            : readRegisters(client, request(300 + i, num), buffer);
+            results += result == ResultOk ? 'O' : result == ResultTimeout ? 'T' : result == ResultDeviceError ? 'E' : 'L';
+            if (result == ResultOk && !write)
+                QCOMPARE(buffer[0], quint16(1000 + i));
+        }
+        QCOMPARE(results, expected);
+        // The line is clean again for the next request once the faults are gone.
+        for (const char *command : {"delay 0", "late off", "short off"})
+            QVERIFY(m_sim->command(QLatin1String(command)));
+        quint16 words[2] = {0, 0};
+        QCOMPARE(readRegisters(client, request(310, 2), words), ResultOk);
+        QCOMPARE(QList<quint16>(words, words + 2), QList<quint16>({1010, 1011}));
+    }
+
+    // Opening a link names the step that failed. A TCP connection that takes 300 ms (a slow network)
+    // is waited for within the link's time-out.
+    void openAndProve_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<int>("connectMs");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<int>("step");
+        QTest::newRow("proven") << "" << 0 << 1000 << int(LinkStep::Proven);
+        QTest::newRow("slow connection within the time-out") << "" << 300 << 1000 << int(LinkStep::Proven);
+        QTest::newRow("slow connection beyond the time-out") << "" << 600 << 300 << int(LinkStep::NotReached);
+        QTest::newRow("port closed") << "closed" << 0 << 1000 << int(LinkStep::NotReached);
+        QTest::newRow("no answer") << "noreply on" << 0 << 300 << int(LinkStep::NoAnswer);
+        QTest::newRow("exception") << "fail 1" << 0 << 1000 << int(LinkStep::Exception);
+        QTest::newRow("serial, proven") << "rtu" << 0 << 1000 << int(LinkStep::Proven);
+        QTest::newRow("serial, no answer") << "rtu;noreply on" << 0 << 300 << int(LinkStep::NoAnswer);
+    }
+    void openAndProve()
+    {
+        QFETCH(QString, situation);
+        QFETCH(int, connectMs);
+        QFETCH(int, timeoutMs);
+        QStringList parts = situation.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        const bool rtu = parts.removeAll(QStringLiteral("rtu")) > 0;
+        const bool closed = parts.removeAll(QStringLiteral("closed")) > 0;
+        for (const QString &fault : parts)
+            QVERIFY(m_sim->command(fault));
+        QModbusClient *client = nullptr;
+        if (rtu) {
+            auto *serial = new QModbusRtuSerialMaster;
+            serial->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_pair.first());
+            serial->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 9600);
+            serial->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
+            client = serial;
+        } else {
+            QTcpServer unused; // a port nobody listens on once it is closed
+            QVERIFY(unused.listen(QHostAddress::LocalHost));
+            const quint16 port = closed ? unused.serverPort() : m_sim->tcpPort();
+            unused.close();
+            client = new SlowConnectClient(connectMs);
+            client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, QStringLiteral("127.0.0.1"));
+            client->setConnectionParameter(QModbusDevice::NetworkPortParameter, port);
+        }
+        setModbusClient(client);
+        client->setNumberOfRetries(0);
+        const LinkProof proof = openAndProveLink(client, timeoutMs, 1);
+        QTEST(int(proof.step), "step");
+        QCOMPARE(proof.detail.isEmpty(), proof.ok());
     }
 
     // A raw value shown with the mirror's decimals (at most 4) and typed back; the operator's text
@@ -142,8 +369,8 @@ private slots:
     // at once: the waits must give up instead of spinning until a time-out that never comes.
     void waitsEndWithTheApplication()
     {
-        QModbusTcpClient *client = connectLoopbackClient(m_sim.tcpPort(), 60000);
-        QVERIFY(client && m_sim.command(QStringLiteral("noreply on")));
+        QModbusTcpClient *client = connectLoopbackClient(m_sim->tcpPort(), 60000);
+        QVERIFY(client && m_sim->command(QStringLiteral("noreply on")));
         QTimer::singleShot(100, [] { QCoreApplication::exit(0); });
         quint16 buffer[2] = {1, 2};
         const QDeadlineTimer bound(30000);
