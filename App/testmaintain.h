@@ -35,6 +35,9 @@ private slots:
     // Workbook import and export.
     void on_But_Import_clicked();
     void on_Btu_Export_clicked();
+    // Stop the running transfer before its next row.
+    void on_Btn_StopImport_clicked();
+    void on_Btn_StopExport_clicked();
     // Factory resets of parameter groups.
     void on_Btn_ResetALL_clicked();
     void on_Btn_ResetData_trans_clicked();
@@ -50,12 +53,16 @@ private:
     // Asks for the password unless it was accepted during this visit.
     bool unlock();
     void showRemoteTip(bool force);
+    // The result links of the last import and export, in the language shown.
+    void showPathLinks();
 
     bool m_passwordOk = false;
     Ui::TestMaintain *ui;
     // A reset waits for the device with the event loop running; a second
     // button pressed meanwhile does nothing.
     bool m_resetRunning = false;
+    QString m_importedFile;
+    QString m_exportedFile;
 };
 
 #endif // TESTMAINTAIN_H

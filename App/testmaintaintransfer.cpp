@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QProgressBar>
 
+#include <algorithm>
+
 // Workbook export and import of the Test Maintain page. The transfers
 // themselves (Excel/) know no widgets; here they get their progress bars,
 // result links and message boxes.
@@ -41,6 +43,31 @@ QString linkText(const QString &file, const QString &caption)
 {
     return QStringLiteral("<a style='color:#00aaff;' href=\"%1\">%2</a>")
         .arg(ParameterTransfer::folderOf(file).toHtmlEscaped(), (caption + file).toHtmlEscaped());
+}
+
+// Register addresses as ranges in ascending order: "100-105, 116-117, 8152".
+QString addressRanges(QVector<quint32> registers)
+{
+    std::sort(registers.begin(), registers.end());
+    registers.erase(std::unique(registers.begin(), registers.end()), registers.end());
+    QStringList ranges;
+    for (int i = 0; i < registers.size();) {
+        int last = i;
+        while (last + 1 < registers.size() && registers.at(last + 1) == registers.at(last) + 1)
+            ++last;
+        ranges << (last == i ? QString::number(registers.at(i))
+                             : QStringLiteral("%1-%2").arg(registers.at(i)).arg(registers.at(last)));
+        i = last + 1;
+    }
+    return ranges.join(QStringLiteral(", "));
+}
+
+// A box that does not wait: the running transfer goes on while it shows.
+void tellBusy(QWidget *parent, const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, TestMaintain::tr("Tip"), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 // Connects the transfer's progress to one bar for the length of a transfer.
@@ -73,7 +100,11 @@ private:
 
 void TestMaintain::on_But_Import_clicked()
 {
-    if (!s_importIdle || !s_exportIdle)
+    if (!s_exportIdle) {
+        tellBusy(this, tr("An export is running: import when it has finished."));
+        return;
+    }
+    if (!s_importIdle)
         return;
     s_importIdle = false;
 
@@ -93,6 +124,7 @@ void TestMaintain::on_But_Import_clicked()
     prepareBar(ui->progressBar_Import);
     ui->label_Import->show();
     ui->progressBar_Import->show();
+    ui->Btn_StopImport->show();
     int result;
     {
         BarFeed feed(pageTransfer(), ExelToWrite::ImportBar, ui->progressBar_Import);
@@ -102,11 +134,22 @@ void TestMaintain::on_But_Import_clicked()
         s_importIdle = true;
         return;
     }
+    ui->Btn_StopImport->hide();
+    const TransferReport &report = pageTransfer().report();
     if (result < 0) {
         QMessageBox::warning(this, tr("Tip"), tr("Import Failed!"));
-    } else if (result != ExelToWrite::Aborted) {
-        ui->label_importPath->setText(linkText(path, tr("Import Path>>>")));
-        QMessageBox::warning(this, tr("Tip"), tr("Import Finish!") + pageTransfer().report().summary());
+    } else if (result == ExelToWrite::Aborted) {
+        const QString written = report.writtenRegisters.isEmpty()
+            ? tr("Nothing was written.")
+            : tr("Written addresses: %1").arg(addressRanges(report.writtenRegisters));
+        QMessageBox::warning(this, tr("Tip"),
+                             tr("Import stopped by the operator.") + QLatin1Char('\n')
+                                 + tr("Stopped after %1 of %2 rows.").arg(report.rows).arg(report.listed)
+                                 + QLatin1Char('\n') + written + report.summary());
+    } else {
+        m_importedFile = path;
+        showPathLinks();
+        QMessageBox::warning(this, tr("Tip"), tr("Import Finish!") + report.summary());
     }
     if (self) {
         ui->label_Import->hide();
@@ -117,7 +160,11 @@ void TestMaintain::on_But_Import_clicked()
 
 void TestMaintain::on_Btu_Export_clicked()
 {
-    if (!s_exportIdle || !s_importIdle)
+    if (!s_importIdle) {
+        tellBusy(this, tr("An import is running: export when it has finished."));
+        return;
+    }
+    if (!s_exportIdle)
         return;
     s_exportIdle = false;
 
@@ -125,6 +172,7 @@ void TestMaintain::on_Btu_Export_clicked()
     prepareBar(ui->progressBar_Export);
     ui->label_Export->show();
     ui->progressBar_Export->show();
+    ui->Btn_StopExport->show();
     QString file;
     int result;
     {
@@ -136,15 +184,43 @@ void TestMaintain::on_Btu_Export_clicked()
         s_exportIdle = true;
         return;
     }
+    ui->Btn_StopExport->hide();
+    const TransferReport &report = pageTransfer().report();
     if (result < 0) {
         QMessageBox::warning(this, tr("Tip"), tr("Export Failed!"));
-    } else if (result != ExelToWrite::Aborted) {
-        ui->label_exportPath->setText(linkText(file, tr("Export Path>>>")));
-        QMessageBox::warning(this, tr("Tip"), tr("Export Finish!") + pageTransfer().report().summary());
+    } else if (result == ExelToWrite::Aborted) {
+        QMessageBox::warning(this, tr("Tip"),
+                             tr("Export stopped by the operator.") + QLatin1Char('\n')
+                                 + tr("Stopped after %1 of %2 rows; the workbook was not saved.")
+                                       .arg(report.rows)
+                                       .arg(report.listed));
+    } else {
+        m_exportedFile = file;
+        showPathLinks();
+        QMessageBox::warning(this, tr("Tip"), tr("Export Finish!") + report.summary());
     }
     if (self) {
         ui->label_Export->hide();
         ui->progressBar_Export->hide();
     }
     s_exportIdle = true;
+}
+
+void TestMaintain::on_Btn_StopImport_clicked()
+{
+    pageTransfer().stop();
+}
+
+void TestMaintain::on_Btn_StopExport_clicked()
+{
+    pageTransfer().stop();
+}
+
+void TestMaintain::showPathLinks()
+{
+    // Rebuilt in the language shown now; an empty label until a transfer ran.
+    if (!m_importedFile.isEmpty())
+        ui->label_importPath->setText(linkText(m_importedFile, tr("Import Path>>>")));
+    if (!m_exportedFile.isEmpty())
+        ui->label_exportPath->setText(linkText(m_exportedFile, tr("Export Path>>>")));
 }

@@ -77,7 +77,8 @@ QString TransferReport::summary() const
     QStringList listed = problems;
     if (problemCount() > problems.size())
         listed << QStringLiteral("...");
-    return text + QCoreApplication::translate("ExelToWrite", "Rows: %1").arg(listed.join(QStringLiteral(", ")));
+    return text
+        + QCoreApplication::translate("ExelToWrite", "Addresses: %1").arg(listed.join(QStringLiteral(", ")));
 }
 
 ExelToWrite::ExelToWrite(QObject *parent)
@@ -192,25 +193,38 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
 
     m_pace.start();
     m_accesses = 0;
+    m_report.listed = rows - 1;
+    // The transfer's own flag: Disconnect lowers the link-closing flag again
+    // when its grace period ends, and a transfer still in a row then must not
+    // go on over the next link.
+    m_stopRequested = g_linkClosing;
+    const QMetaObject::Connection closing =
+        connect(LinkNotifier::instance(), &LinkNotifier::linkClosingRaised, this, &ExelToWrite::stop);
     // The client may go away while events are handled between rows.
     const QPointer<QModbusClient> guardedClient(client);
+    // Polling resumes only over a link that is still up; after Disconnect it
+    // stays paused until the next link-up.
+    const auto endRowLoop = [&guardedClient, &closing] {
+        disconnect(closing);
+        s_running = false;
+        if (!g_linkClosing && guardedClient && guardedClient->state() == QModbusDevice::ConnectedState)
+            g_tickPending = false;
+    };
     for (int row = 2; row <= rows; ++row) {
         emit progressValue(bar, row);
         ++m_report.rows;
         const bool goOn = exporting ? exportRow(book.get(), row, guardedClient.data())
                                     : importRow(book.get(), row, guardedClient.data());
         if (!goOn) {
-            // The link is being torn down: no save, and polling stays paused
-            // until the next link-up.
-            s_running = false;
+            --m_report.rows; // stopped before the row's device access
+            endRowLoop();
             book->close();
             return Aborted;
         }
     }
 
     qDebug() << (exporting ? "导出完成" : "读取完成");
-    s_running = false;
-    g_tickPending = false;
+    endRowLoop();
     if (exporting) {
         error = book->save();
         if (error != XlsxWorkbook::Ok) {
@@ -225,7 +239,7 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
 
 bool ExelToWrite::beforeDeviceAccess()
 {
-    if (g_linkClosing)
+    if (m_stopRequested)
         return false;
     // The user interface gets its events before every device access, and the
     // rows are paced at one access per millisecond on average. A plain 1 ms
@@ -249,7 +263,7 @@ bool ExelToWrite::beforeDeviceAccess()
     } else {
         QCoreApplication::processEvents();
     }
-    return !g_linkClosing;
+    return !m_stopRequested;
 }
 
 bool ExelToWrite::exportRow(XlsxWorkbook *book, int row, QModbusClient *client)
@@ -337,9 +351,12 @@ bool ExelToWrite::importRow(XlsxWorkbook *book, int row, QModbusClient *client)
     entry.address = qint32(address);
     entry.count = quint16(type);
     entry.value = value;
-    if (writeEntry(entry, client) == ResultOk)
+    if (writeEntry(entry, client) == ResultOk) {
         ++m_report.transferred;
-    else
+        for (int i = 0; i < count; ++i)
+            m_report.writtenRegisters << address + quint32(i);
+    } else {
         m_report.note(true, where);
+    }
     return true;
 }

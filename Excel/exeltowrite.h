@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QModbusClient;
 class XlsxWorkbook;
@@ -14,10 +15,12 @@ class WorkbookCollection;
 struct TransferReport
 {
     int rows = 0;         // parameter rows walked (2 .. last row)
+    int listed = 0;       // parameter rows of the sheet
     int transferred = 0;  // rows read from or written to the device
     int failed = 0;       // the device refused or did not answer
     int skipped = 0;      // left alone for safety (unreadable cells, value too wide, action register)
     QStringList problems; // the first few failed or skipped rows: "8010", or "row 12" without an address
+    QVector<quint32> writtenRegisters; // every register an import wrote, in the order written
 
     static constexpr int ProblemsListed = 5;
     int problemCount() const { return failed + skipped; }
@@ -39,7 +42,7 @@ class ExelToWrite : public QObject
 public:
     enum Result {
         Finished = 1,
-        Aborted = 100,    // Disconnect pressed; the workbook was closed without saving
+        Aborted = 100,    // stopped (stop(), Disconnect); the workbook was closed without saving
         NotOpened = -1,   // no workbook engine, no file, or not an .xlsx workbook
         NoSheets = -3,
         NoSheet = -4,     // no sheet "读写类" (or it cannot be read)
@@ -59,6 +62,11 @@ public:
 
     // Writes the text into the cell when there is a sheet; nothing otherwise.
     void setCellText(int row, int column, const QString &text, XlsxWorkbook *sheet);
+
+    // Ends the running transfer before its next device access. Raising the
+    // link-closing flag (Disconnect, an interrupted command line) stops it
+    // too, and lowering that flag again does not let it go on.
+    void stop() { m_stopRequested = true; }
 
     // The rows of the last transfer.
     const TransferReport &report() const { return m_report; }
@@ -83,7 +91,7 @@ signals:
 private:
     enum Direction { Export, Import };
     int transfer(Direction direction, WorkbookCollection *books, const QString &path, QModbusClient *client);
-    // false: the link is closing and the transfer must end.
+    // false: the transfer was stopped and must end.
     bool beforeDeviceAccess();
     bool exportRow(XlsxWorkbook *book, int row, QModbusClient *client);
     bool importRow(XlsxWorkbook *book, int row, QModbusClient *client);
@@ -91,6 +99,7 @@ private:
     TransferReport m_report;
     QElapsedTimer m_pace;   // since the first row of the running transfer
     qint64 m_accesses = 0;  // device accesses of the running transfer
+    bool m_stopRequested = false;
 };
 
 #endif // EXELTOWRITE_H

@@ -568,7 +568,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Rows: %1</source>
+        <source>Addresses: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1040,6 +1040,42 @@
     </message>
     <message>
         <source>Export Finish!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An export is running: import when it has finished.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Written addresses: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import stopped by the operator.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 rows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An import is running: export when it has finished.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export stopped by the operator.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 rows; the workbook was not saved.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
