@@ -27,6 +27,12 @@ struct BoxCloser : QTimer
         connect(this, &QTimer::timeout, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts << box->text();
+                const QByteArray shots = qgetenv("R7_SCREENSHOT_DIR"); // pictures of the boxes
+                if (!shots.isEmpty())
+                    box->grab().save(QStringLiteral("%1/box-%2-%3.png")
+                                         .arg(QString::fromLocal8Bit(shots),
+                                              QString::fromLatin1(QTest::currentDataTag()))
+                                         .arg(texts.size()));
                 box->button(QMessageBox::Ok)->click();
             }
         });
@@ -198,7 +204,18 @@ void TestWorkbookTransfer::buttons()
         ++row;
     QCOMPARE(cell(file, row, ExelToWrite::ColValue), QStringLiteral("42"));
     QCOMPARE(cell(file, row, ExelToWrite::ColName), templateSheet(language).at(row - 1).at(1));
-    QVERIFY(m_page->findChild<QLabel *>(QStringLiteral("label_exportPath"))->text().contains(file));
+    auto *link = m_page->findChild<QLabel *>(QStringLiteral("label_exportPath"));
+    QVERIFY(link->text().contains(file));
+    QTranslator chinese; // the link follows a change of language
+    QVERIFY(chinese.load(QStringLiteral(":/Translate/Language_CN.qm")));
+    QCoreApplication::installTranslator(&chinese);
+    QCoreApplication::processEvents();
+    const QString translated = link->text();
+    QCoreApplication::removeTranslator(&chinese);
+    QCoreApplication::processEvents();
+    QVERIFY2(translated.contains((QStringLiteral("导出路径>>>") + file).toHtmlEscaped()),
+             qPrintable(translated));
+    QVERIFY(link->text().contains((QStringLiteral("Export Path>>>") + file).toHtmlEscaped()));
 
     QVERIFY(m_sim.command(QStringLiteral("set 8152 7")));
     QStringList chosen = {file, QStringLiteral(R7_CORPUS_DIR "/ole_header.xls")};
