@@ -398,7 +398,7 @@
         <translation>判稳与追零</translation>
     </message>
     <message>
-        <source>STAB Range:          </source>
+        <source>STAB Range:</source>
         <translation>判稳范围：</translation>
     </message>
     <message>

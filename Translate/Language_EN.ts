@@ -398,7 +398,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>STAB Range:          </source>
+        <source>STAB Range:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
