@@ -4,6 +4,7 @@
 #include "App/maininterface.h"
 #include "App/testmaintain.h"
 #include "App/weightcal.h"
+#include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 #include "main/mainwindow.h"
@@ -426,6 +427,7 @@ void tst_MainWindow::smallScreen()
         m_window->applyStyle();
     });
     const QByteArray shots = qgetenv("R7_SCREENSHOT_DIR"); // pictures of what the test saw
+    g_mirror.live.unit = g_mirror.weightCal[0] = 1; // "kg" beside the fields, wider than "t"
     QStringList problems;
     for (int page : {int(PageConnection), 0, 1, 2, 3, 4, 5}) {
         if (page == PageMainInterface)
