@@ -127,9 +127,11 @@ enum Tab { TabInput = 0, TabOutput = 1, TabComp = 2 };
 constexpr int TabCodes[3] = {6, 7, 8};
 
 // Group geometry of each tab.
-constexpr GroupGrid InputGrid = {530, {15, 310, 610}, 2, 1681, 530};
+constexpr GroupGrid InputGrid = {480, {15, 310, 610}, 2, 1540, 480};
 constexpr GroupGrid OutputGrid = {350, {15, 245, 475}, 3, 1501, 350};
-constexpr GroupGrid CompGrid = {350, {15, 365, 715}, 3, 1501, 350};
+constexpr GroupGrid CompGrid = {370, {15, 365, 715}, 3, 1501, 370};
+// What the frame of the tab pane takes from the page width.
+constexpr int TabPaneFrame = 10;
 
 } // namespace
 
@@ -344,18 +346,24 @@ void Application::showComparators(bool changed)
 
 void Application::adjustLayout(int width)
 {
-    placeGroups(InputGrid,
-                {ui->widget_Input_1, ui->widget_Input_2, ui->widget_Input_3, ui->widget_Input_4, ui->widget_Input_5},
-                width);
-    placeGroups(OutputGrid,
-                {ui->widget_Output1, ui->widget_Output2, ui->widget_Output3, ui->widget_Output4, ui->widget_Output5,
-                 ui->widget_Output6, ui->widget_Output7, ui->widget_Output8, ui->widget_Output9},
-                width);
-    placeGroups(CompGrid,
-                {ui->widget_COMP1, ui->widget_COMP2, ui->widget_COMP3, ui->widget_COMP4, ui->widget_COMP5,
-                 ui->widget_COMP6, ui->widget_COMP7, ui->widget_COMP8},
-                width);
-    ui->tabWidget->setGeometry(0, 0, width - 70, 1131);
-    ui->scrollAreaWidgetContents->setMinimumWidth(width);
-    ui->scrollAreaWidgetContents->setMaximumWidth(width);
+    // Each tab scrolls on its own below the tab bar, inside the tab pane's
+    // frame.
+    width -= TabPaneFrame;
+    const int inputBottom = placeGroups(InputGrid,
+                                        {ui->widget_Input_1, ui->widget_Input_2, ui->widget_Input_3,
+                                         ui->widget_Input_4, ui->widget_Input_5},
+                                        width);
+    const int outputBottom = placeGroups(OutputGrid,
+                                         {ui->widget_Output1, ui->widget_Output2, ui->widget_Output3,
+                                          ui->widget_Output4, ui->widget_Output5, ui->widget_Output6,
+                                          ui->widget_Output7, ui->widget_Output8, ui->widget_Output9},
+                                         width);
+    const int compBottom = placeGroups(CompGrid,
+                                       {ui->widget_COMP1, ui->widget_COMP2, ui->widget_COMP3, ui->widget_COMP4,
+                                        ui->widget_COMP5, ui->widget_COMP6, ui->widget_COMP7,
+                                        ui->widget_COMP8},
+                                       width);
+    ui->scrollAreaWidgetContents_Input->setMinimumHeight(inputBottom + 11);
+    ui->scrollAreaWidgetContents_Output->setMinimumHeight(outputBottom + 11);
+    ui->scrollAreaWidgetContents_COMP->setMinimumHeight(compBottom + 11);
 }

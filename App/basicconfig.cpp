@@ -1,6 +1,8 @@
 #include "App/basicconfig.h"
 #include "ui_basicconfig.h"
 
+#include "App/groupgrid.h"
+
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
@@ -112,19 +114,14 @@ void BasicConfig::refreshFromMirror(bool force)
 
 void BasicConfig::adjustLayout(int width)
 {
-    const int x = ui->widget_Stab_TrZero->x();
-    if (width < x + 781) {
-        ui->widget_Sample_Filter->move(10, 365);
-        ui->widget_InputRange->move(370, 365);
-    } else if (width < x + 1141) {
-        ui->widget_Sample_Filter->move(x + 360, 10);
-        ui->widget_InputRange->move(10, 365);
-    } else {
-        // From x + 1141 on all five groups fit in the top row; a still wider
-        // window keeps them there.
-        ui->widget_Sample_Filter->move(x + 360, 10);
-        ui->widget_InputRange->move(x + 720, 10);
-    }
+    // Three columns, four from 1511 px, all five in the top row from 1871 px;
+    // a narrow page gets two columns.
+    constexpr GroupGrid Grid = {360, {10, 365, 720}, 3, 1511, 360};
+    const int bottom = placeGroups(Grid,
+                                   {ui->widget_Zero, ui->widget_Tare, ui->widget_Stab_TrZero,
+                                    ui->widget_Sample_Filter, ui->widget_InputRange},
+                                   width);
     ui->scrollAreaWidgetContents->setMinimumWidth(width);
     ui->scrollAreaWidgetContents->setMaximumWidth(width);
+    ui->scrollAreaWidgetContents->setMinimumHeight(bottom + 11);
 }

@@ -72,7 +72,7 @@ constexpr ScaledEditor DataTransScaled[4] = {
 quint32 s_shownDataTrans[33] = {};
 quint16 s_shownAnalog[AnalogRows] = {};
 
-constexpr GroupGrid PortGrid = {540, {10, 360, 710}, 2, 1681, 540};
+constexpr GroupGrid PortGrid = {480, {10, 360, 710}, 2, 1540, 480};
 
 } // namespace
 

@@ -6,7 +6,10 @@
 class QWidget;
 
 // Group boxes laid out in columns: as many columns as the page width allows
-// (at least minColumns, never more than there are groups), rows at fixed tops.
+// (minColumns where they fit, never more than there are groups), rows at
+// fixed tops. A page too narrow for minColumns gets fewer columns and more
+// rows, each further row as far below the third as the third is below the
+// second.
 struct GroupGrid
 {
     int pitch;      // distance between column starts

@@ -177,8 +177,10 @@ void MainInterface::adjustLayout(int width)
         ui->widget_Monitor_1->move(30, 10);
         ui->widget_Monitor_2->move(950, 10);
     } else {
-        ui->widget_Monitor_1->move(100, 10);
-        ui->widget_Monitor_2->move(100, 380);
+        // 100 px in, or centred on a page too narrow for that.
+        const int x = qBound(10, (width - ui->widget_Monitor_1->width()) / 2, 100);
+        ui->widget_Monitor_1->move(x, 10);
+        ui->widget_Monitor_2->move(x, 380);
     }
     ui->scrollAreaWidgetContents->setMinimumWidth(width);
     ui->scrollAreaWidgetContents->setMaximumWidth(width);

@@ -134,6 +134,8 @@ TestMaintain::TestMaintain(QWidget *parent)
     ui->progressBar_Import->hide();
     ui->label_Export->hide();
     ui->progressBar_Export->hide();
+    ui->Btn_StopImport->hide();
+    ui->Btn_StopExport->hide();
     ui->tabWidget->setCurrentIndex(0);
 
     // The result links of the workbook transfers name a local folder.
@@ -161,6 +163,7 @@ void TestMaintain::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
         showRemoteTip(true);
+        showPathLinks();
     }
 }
 
@@ -168,6 +171,7 @@ void TestMaintain::enterPage()
 {
     // A page that was hidden during a language change still shows the old texts.
     ui->retranslateUi(this);
+    showPathLinks();
     refreshFromMirror(true);
     ui->But_Import->setIcon(QIcon(QStringLiteral(":/images/icon_download.ico")));
     ui->But_Import->setIconSize(QSize(30, 30));

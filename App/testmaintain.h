@@ -37,6 +37,9 @@ private slots:
     // Workbook import and export.
     void on_But_Import_clicked();
     void on_Btu_Export_clicked();
+    // Stop the running transfer before its next row.
+    void on_Btn_StopImport_clicked();
+    void on_Btn_StopExport_clicked();
     // Factory resets of parameter groups.
     void on_Btn_ResetALL_clicked();
     void on_Btn_ResetData_trans_clicked();
@@ -56,6 +59,8 @@ private:
     // Asks for the password unless it was accepted during this visit.
     bool unlock();
     void showRemoteTip(bool force);
+    // The result links of the last import and export, in the language shown.
+    void showPathLinks();
 
     bool m_passwordOk = false;
     Ui::TestMaintain *ui;
@@ -65,6 +70,8 @@ private:
     // The link whose device the fields show, and whether they show blanks.
     quint32 m_shownLink = 0;
     bool m_showsNotRead = false;
+    QString m_importedFile;
+    QString m_exportedFile;
 };
 
 #endif // TESTMAINTAIN_H

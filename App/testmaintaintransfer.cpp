@@ -16,6 +16,8 @@
 #include <QProgressBar>
 #include <QSettings>
 
+#include <algorithm>
+
 // Workbook export and import of the Test Maintain page. The transfers
 // themselves (Excel/) know no widgets; here they get their progress bars,
 // result links and message boxes.
@@ -56,6 +58,31 @@ QString linkText(const QString &file, const QString &caption)
         .arg(ParameterTransfer::folderOf(file).toHtmlEscaped(), (caption + file).toHtmlEscaped());
 }
 
+// Register addresses as ranges in ascending order: "100-105, 116-117, 8152".
+QString addressRanges(QVector<quint32> registers)
+{
+    std::sort(registers.begin(), registers.end());
+    registers.erase(std::unique(registers.begin(), registers.end()), registers.end());
+    QStringList ranges;
+    for (int i = 0; i < registers.size();) {
+        int last = i;
+        while (last + 1 < registers.size() && registers.at(last + 1) == registers.at(last) + 1)
+            ++last;
+        ranges << (last == i ? QString::number(registers.at(i))
+                             : QStringLiteral("%1-%2").arg(registers.at(i)).arg(registers.at(last)));
+        i = last + 1;
+    }
+    return ranges.join(QStringLiteral(", "));
+}
+
+// A box that does not wait: the running transfer goes on while it shows.
+void tellBusy(QWidget *parent, const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, TestMaintain::tr("Tip"), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 // Connects the transfer's progress to one bar for the length of a transfer.
 class BarFeed
 {
@@ -86,7 +113,11 @@ private:
 
 void TestMaintain::on_But_Import_clicked()
 {
-    if (!s_importIdle || !s_exportIdle)
+    if (!s_exportIdle) {
+        tellBusy(this, tr("An export is running: import when it has finished."));
+        return;
+    }
+    if (!s_importIdle)
         return;
     s_importIdle = false;
 
@@ -106,6 +137,7 @@ void TestMaintain::on_But_Import_clicked()
     prepareBar(ui->progressBar_Import);
     ui->label_Import->show();
     ui->progressBar_Import->show();
+    ui->Btn_StopImport->show();
     int result;
     {
         BarFeed feed(pageTransfer(), ExelToWrite::ImportBar, ui->progressBar_Import);
@@ -115,11 +147,22 @@ void TestMaintain::on_But_Import_clicked()
         s_importIdle = true;
         return;
     }
+    ui->Btn_StopImport->hide();
+    const TransferReport &report = pageTransfer().report();
     if (result < 0) {
         QMessageBox::warning(this, tr("Tip"), tr("Import Failed!"));
-    } else if (result != ExelToWrite::Aborted) {
-        ui->label_importPath->setText(linkText(path, tr("Import Path>>>")));
-        QMessageBox::warning(this, tr("Tip"), tr("Import Finish!") + pageTransfer().report().summary(false));
+    } else if (result == ExelToWrite::Aborted) {
+        const QString written = report.writtenRegisters.isEmpty()
+            ? tr("Nothing was written.")
+            : tr("Written addresses: %1").arg(addressRanges(report.writtenRegisters));
+        QMessageBox::warning(this, tr("Tip"),
+                             tr("Import stopped by the operator.") + QLatin1Char('\n')
+                                 + tr("Stopped after %1 of %2 rows.").arg(report.rows).arg(report.listed)
+                                 + QLatin1Char('\n') + written + report.summary(false));
+    } else {
+        m_importedFile = path;
+        showPathLinks();
+        QMessageBox::warning(this, tr("Tip"), tr("Import Finish!") + report.summary(false));
     }
     if (self) {
         ui->label_Import->hide();
@@ -130,7 +173,11 @@ void TestMaintain::on_But_Import_clicked()
 
 void TestMaintain::on_Btu_Export_clicked()
 {
-    if (!s_exportIdle || !s_importIdle)
+    if (!s_importIdle) {
+        tellBusy(this, tr("An import is running: export when it has finished."));
+        return;
+    }
+    if (!s_exportIdle)
         return;
     s_exportIdle = false;
 
@@ -138,6 +185,7 @@ void TestMaintain::on_Btu_Export_clicked()
     prepareBar(ui->progressBar_Export);
     ui->label_Export->show();
     ui->progressBar_Export->show();
+    ui->Btn_StopExport->show();
     QString file;
     int result;
     {
@@ -150,11 +198,20 @@ void TestMaintain::on_Btu_Export_clicked()
         s_exportIdle = true;
         return;
     }
+    ui->Btn_StopExport->hide();
+    const TransferReport &report = pageTransfer().report();
     if (result < 0) {
         QMessageBox::warning(this, tr("Tip"), tr("Export Failed!"));
-    } else if (result != ExelToWrite::Aborted) {
-        ui->label_exportPath->setText(linkText(file, tr("Export Path>>>")));
-        QString text = tr("Export Finish!") + pageTransfer().report().summary(true);
+    } else if (result == ExelToWrite::Aborted) {
+        QMessageBox::warning(this, tr("Tip"),
+                             tr("Export stopped by the operator.") + QLatin1Char('\n')
+                                 + tr("Stopped after %1 of %2 rows; the workbook was not saved.")
+                                       .arg(report.rows)
+                                       .arg(report.listed));
+    } else {
+        m_exportedFile = file;
+        showPathLinks();
+        QString text = tr("Export Finish!") + report.summary(true);
         const QString target = ParameterTransfer::exportPath(g_language, QCoreApplication::applicationDirPath());
         if (file != target)
             text += QStringLiteral("\n\n") + tr("The earlier export %1 was kept; this one, with failed rows, is %2.")
@@ -166,4 +223,23 @@ void TestMaintain::on_Btu_Export_clicked()
         ui->progressBar_Export->hide();
     }
     s_exportIdle = true;
+}
+
+void TestMaintain::on_Btn_StopImport_clicked()
+{
+    pageTransfer().stop();
+}
+
+void TestMaintain::on_Btn_StopExport_clicked()
+{
+    pageTransfer().stop();
+}
+
+void TestMaintain::showPathLinks()
+{
+    // Rebuilt in the language shown now; an empty label until a transfer ran.
+    if (!m_importedFile.isEmpty())
+        ui->label_importPath->setText(linkText(m_importedFile, tr("Import Path>>>")));
+    if (!m_exportedFile.isEmpty())
+        ui->label_exportPath->setText(linkText(m_exportedFile, tr("Export Path>>>")));
 }

@@ -1,6 +1,8 @@
 #include "App/weightcal.h"
 #include "ui_weightcal.h"
 
+#include "App/groupgrid.h"
+
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
@@ -292,24 +294,14 @@ void WeightCal::refreshFromMirror(bool force)
 
 void WeightCal::adjustLayout(int width)
 {
-    const int x = ui->widget_VALWeight->x();
-    if (width < x + 781) {
-        ui->widget_TheoryCal->move(10, 365);
-        ui->widget_CalCorrect->move(370, 365);
-        ui->widget_FlowRate->move(730, 365);
-    } else if (width < x + 1141) {
-        ui->widget_TheoryCal->move(x + 360, 10);
-        ui->widget_CalCorrect->move(10, 365);
-        ui->widget_FlowRate->move(370, 365);
-    } else if (width < x + 1501) {
-        ui->widget_TheoryCal->move(x + 360, 10);
-        ui->widget_CalCorrect->move(x + 720, 10);
-        ui->widget_FlowRate->move(10, 365);
-    } else {
-        ui->widget_TheoryCal->move(x + 360, 10);
-        ui->widget_CalCorrect->move(x + 720, 10);
-        ui->widget_FlowRate->move(x + 1080, 10);
-    }
+    // Three columns, one more from 1511 px and every further 360 px; a narrow
+    // page gets two columns.
+    constexpr GroupGrid Grid = {360, {10, 365, 720}, 3, 1511, 360};
+    const int bottom = placeGroups(Grid,
+                                   {ui->widget_Format, ui->widget_CalZero, ui->widget_VALWeight,
+                                    ui->widget_TheoryCal, ui->widget_CalCorrect, ui->widget_FlowRate},
+                                   width);
     ui->scrollAreaWidgetContents->setMinimumWidth(width);
     ui->scrollAreaWidgetContents->setMaximumWidth(width);
+    ui->scrollAreaWidgetContents->setMinimumHeight(bottom + 11);
 }

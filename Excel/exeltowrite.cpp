@@ -204,8 +204,23 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
     const Bar bar = exporting ? ExportBar : ImportBar;
     emit progressRange(bar, 1, rows);
 
+    m_report.listed = rows - 1;
+    // The transfer's own flag: Disconnect lowers the link-closing flag again
+    // when its grace period ends, and a transfer still in a row then must not
+    // go on over the next link.
+    m_stopRequested = g_linkClosing;
+    const QMetaObject::Connection closing =
+        connect(LinkNotifier::instance(), &LinkNotifier::linkClosingRaised, this, &ExelToWrite::stop);
     // The client may go away while events are handled between rows.
     const QPointer<QModbusClient> guardedClient(client);
+    // Polling resumes only over a link that is still up; after Disconnect it
+    // stays paused until the next link-up.
+    const auto endRowLoop = [&guardedClient, &closing] {
+        disconnect(closing);
+        s_running = false;
+        if (!g_linkClosing && guardedClient && guardedClient->state() == QModbusDevice::ConnectedState)
+            g_tickPending = false;
+    };
     bool goOn = true;
     if (exporting) {
         goOn = exportRows(book.get(), rows, guardedClient);
@@ -214,19 +229,21 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
             emit progressValue(bar, row);
             ++m_report.rows;
             goOn = importRow(book.get(), row, guardedClient.data());
+            if (!goOn)
+                --m_report.rows; // stopped before the row's device access
         }
     }
     if (!goOn) {
-        // The link is being torn down: no save, and polling stays paused
-        // until the next link-up.
-        s_running = false;
+        // Stopped: no save. An export counts the rows whose values came in.
+        if (exporting)
+            m_report.rows = m_filled;
+        endRowLoop();
         book->close();
         return Aborted;
     }
 
     qDebug() << (exporting ? "导出完成" : "读取完成");
-    s_running = false;
-    g_tickPending = false;
+    endRowLoop();
     if (exporting) {
         error = book->save();
         if (error != XlsxWorkbook::Ok) {
@@ -242,14 +259,14 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
 
 bool ExelToWrite::beforeDeviceAccess()
 {
-    if (g_linkClosing)
+    if (m_stopRequested)
         return false;
     // Every wait for the device runs the event loop; between two accesses the
     // user interface only gets what came in meanwhile. No wait is added: a
     // window stays as responsive without one (docs/benchmarks.md), and a run
     // without a window goes from row to row at once.
     QCoreApplication::processEvents();
-    return !g_linkClosing;
+    return !m_stopRequested;
 }
 
 // A parameter row of the export: its row, its type, and its address as the
@@ -417,9 +434,12 @@ bool ExelToWrite::importRow(XlsxWorkbook *book, int row, QModbusClient *client)
     entry.address = qint32(address);
     entry.count = quint16(type);
     entry.value = value;
-    if (writeEntry(entry, client) == ResultOk)
+    if (writeEntry(entry, client) == ResultOk) {
         ++m_report.transferred;
-    else
+        for (int i = 0; i < count; ++i)
+            m_report.writtenRegisters << address + quint32(i);
+    } else {
         m_report.fail(where);
+    }
     return true;
 }

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QModbusClient;
 class XlsxWorkbook;
@@ -17,6 +18,7 @@ class WorkbookCollection;
 struct TransferReport
 {
     int rows = 0;         // parameter rows walked (2 .. last row)
+    int listed = 0;       // parameter rows of the sheet
     int transferred = 0;  // rows read from the device (export) or written into it (import)
     int failed = 0;       // the device refused or did not answer
     int refused = 0;      // the program's own rules: limits, type, action register, unreadable cell
@@ -25,6 +27,7 @@ struct TransferReport
     QStringList failedRows;  // the first few of each: "8010", or "row 12" without an address
     QStringList refusedRows; // with the rule: "104 (above its maximum)"
     QString fileProblem;     // why the workbook or its sheet could not be read
+    QVector<quint32> writtenRegisters; // every register an import wrote, in the order written
 
     static constexpr int RowsListed = 5;
     void fail(const QString &where);
@@ -47,7 +50,7 @@ class ExelToWrite : public QObject
 public:
     enum Result {
         Finished = 1,
-        Aborted = 100,    // Disconnect pressed; the workbook was closed without saving
+        Aborted = 100,    // stopped (stop(), Disconnect); the workbook was closed without saving
         NotOpened = -1,   // no workbook engine, no file, or not an .xlsx workbook
         NoSheets = -3,
         NoSheet = -4,     // no sheet "读写类" (or it cannot be read)
@@ -67,6 +70,11 @@ public:
 
     // Writes the text into the cell when there is a sheet; nothing otherwise.
     void setCellText(int row, int column, const QString &text, XlsxWorkbook *sheet);
+
+    // Ends the running transfer before its next device access. Raising the
+    // link-closing flag (Disconnect, an interrupted command line) stops it
+    // too, and lowering that flag again does not let it go on.
+    void stop() { m_stopRequested = true; }
 
     // The rows of the last transfer.
     const TransferReport &report() const { return m_report; }
@@ -97,7 +105,7 @@ signals:
 private:
     enum Direction { Export, Import };
     int transfer(Direction direction, WorkbookCollection *books, const QString &path, QModbusClient *client);
-    // false: the link is closing and the transfer must end.
+    // false: the transfer was stopped and must end.
     bool beforeDeviceAccess();
     struct ExportRow;
     bool exportRows(XlsxWorkbook *book, int rows, const QPointer<QModbusClient> &client);
@@ -107,6 +115,7 @@ private:
     TransferReport m_report;
     bool m_rowByRow = false;
     int m_filled = 0; // progress of the export: rows done
+    bool m_stopRequested = false;
 };
 
 #endif // EXELTOWRITE_H

@@ -398,7 +398,7 @@
         <translation>判稳与追零</translation>
     </message>
     <message>
-        <source>STAB Range:          </source>
+        <source>STAB Range:</source>
         <translation>判稳范围：</translation>
     </message>
     <message>
@@ -1147,6 +1147,42 @@
     <message>
         <source>The device has not answered again within %1 s.</source>
         <translation>设备在 %1 秒内未再应答。</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>An export is running: import when it has finished.</source>
+        <translation>正在导出：请在导出完成后再导入。</translation>
+    </message>
+    <message>
+        <source>Nothing was written.</source>
+        <translation>未写入任何参数。</translation>
+    </message>
+    <message>
+        <source>Written addresses: %1</source>
+        <translation>已写入的地址：%1</translation>
+    </message>
+    <message>
+        <source>Import stopped by the operator.</source>
+        <translation>导入已被操作员停止。</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 rows.</source>
+        <translation>已在第 %1 行（共 %2 行）后停止。</translation>
+    </message>
+    <message>
+        <source>An import is running: export when it has finished.</source>
+        <translation>正在导入：请在导入完成后再导出。</translation>
+    </message>
+    <message>
+        <source>Export stopped by the operator.</source>
+        <translation>导出已被操作员停止。</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 rows; the workbook was not saved.</source>
+        <translation>已在第 %1 行（共 %2 行）后停止；工作簿未保存。</translation>
     </message>
 </context>
 <context>

@@ -398,7 +398,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>STAB Range:          </source>
+        <source>STAB Range:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -636,7 +636,7 @@
     </message>
     <message>
         <source>The device refused it: exception %1 (%2).</source>
-        <translation type="unfinished"></translation>
+        <translation></translation>
     </message>
 </context>
 <context>
@@ -1146,6 +1146,42 @@
     </message>
     <message>
         <source>The device has not answered again within %1 s.</source>
+        <translation></translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An export is running: import when it has finished.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Written addresses: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import stopped by the operator.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 rows.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An import is running: export when it has finished.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export stopped by the operator.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 rows; the workbook was not saved.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -23,6 +23,7 @@
 #include <QDebug>
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 #include <QPaintEvent>
 #include <QPainter>
@@ -31,6 +32,12 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QTranslator>
 
@@ -114,6 +121,42 @@ HeaderCache s_header;
 // The device reports these weights while it cannot show a value.
 constexpr qint32 WeightUnavailable = 9999999;
 
+// Where a widget sits on its page: its own and each ancestor's position,
+// from the page down; siblings at one place (the tabs of a tab widget) keep
+// their order.
+QVector<int> placeKey(QWidget *widget, const QWidget *page)
+{
+    QVector<int> key;
+    for (QWidget *w = widget; w && w != page; w = w->parentWidget()) {
+        const int index = w->parentWidget() ? w->parentWidget()->children().indexOf(w) : 0;
+        key = QVector<int>{w->y(), w->x(), index} + key;
+    }
+    return key;
+}
+
+// The widgets of a page that Tab stops at, top to bottom and left to right
+// by group and within each group. Parts of a compound editor (the line edit
+// of a spin box or combo box) go with their editor.
+QList<QWidget *> tabStops(QWidget *page)
+{
+    QList<QWidget *> stops;
+    for (QWidget *w : page->findChildren<QWidget *>()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy())
+            continue;
+        bool inner = false;
+        for (QWidget *p = w->parentWidget(); p && p != page && !inner; p = p->parentWidget())
+            inner = qobject_cast<QComboBox *>(p) || qobject_cast<QAbstractSpinBox *>(p);
+        if (!inner)
+            stops << w;
+    }
+    QHash<QWidget *, QVector<int>> keys;
+    for (QWidget *w : stops)
+        keys.insert(w, placeKey(w, page));
+    std::stable_sort(stops.begin(), stops.end(),
+                     [&keys](QWidget *a, QWidget *b) { return keys.value(a) < keys.value(b); });
+    return stops;
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -148,6 +191,15 @@ MainWindow::MainWindow(QWidget *parent)
     m_navButtons[PageApplication] = ui->ButtonApplication;
     m_navButtons[PageDataTrans] = ui->ButtonDataTrans;
     m_navButtons[PageTestMaintain] = ui->ButtonTestMaintain;
+    // Ctrl+1 to Ctrl+6 open the pages while the navigation bar is shown. A
+    // button's own shortcut would be replaced by the mnemonic of its text at
+    // every change of language.
+    for (int i = 0; i < 6; ++i) {
+        const QKeySequence keys(int(Qt::CTRL) + Qt::Key_1 + i);
+        auto *shortcut = new QShortcut(keys, m_navButtons[i]);
+        connect(shortcut, &QShortcut::activated, m_navButtons[i], &QPushButton::click);
+        m_navButtons[i]->setToolTip(keys.toString(QKeySequence::NativeText));
+    }
 
     m_worker = new DisplayWeightThread(this);
     m_refresh = new RefreshCycle([this](int block) { return m_connectionPage->readBlock(block); }, this);
@@ -226,6 +278,10 @@ void MainWindow::setupFrame()
     // which multiplied the CPU the live header and curves cost.
     setAttribute(Qt::WA_TranslucentBackground);
     updateFrameMargin();
+    // A window larger than a small screen would put its status bar and
+    // Disconnect out of reach.
+    if (const QScreen *s = screen())
+        resize(size().boundedTo(s->availableGeometry().size()));
 }
 
 void MainWindow::paintEvent(QPaintEvent *event)
@@ -277,6 +333,10 @@ void MainWindow::initActions()
     ui->label_Icon->setMaximumSize(25, 25);
     ui->label_Icon->setScaledContents(true);
 
+    // The connection page has the room of the header, the navigation and the
+    // status bar, which it hides; its height must not hold the other pages
+    // to its own minimum on a small screen.
+    m_connectionPage->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     m_connectionStackIndex = ui->stackedWidget->addWidget(m_connectionPage);
     m_stackIndex[PageMainInterface] = ui->stackedWidget->addWidget(m_mainInterface);
     m_stackIndex[PageBasicConfig] = ui->stackedWidget->addWidget(m_basicConfig);
@@ -284,6 +344,10 @@ void MainWindow::initActions()
     m_stackIndex[PageApplication] = ui->stackedWidget->addWidget(m_application);
     m_stackIndex[PageDataTrans] = ui->stackedWidget->addWidget(m_dataTrans);
     m_stackIndex[PageTestMaintain] = ui->stackedWidget->addWidget(m_testMaintain);
+    // A page's scroll area is no stop of its own for Tab: it shows nothing
+    // when focused, and it scrolls to each editor that takes the focus.
+    for (QScrollArea *area : ui->stackedWidget->findChildren<QScrollArea *>())
+        area->setFocusPolicy(Qt::NoFocus);
 
     // The connection page reads setting.ini here, language and theme included.
     disconnectModbus();
@@ -432,6 +496,8 @@ void MainWindow::showPage(int index)
         m_connectionPage->initInterface();
         break;
     }
+
+    orderTabStops();
 
     // The reset password holds for one visit of Test Maintain only.
     if (index != PageTestMaintain)
@@ -760,11 +826,39 @@ void MainWindow::on_Btn_ChangeLanguage_clicked()
 
 void MainWindow::adjustPages(int width)
 {
+    // The pages get what is left of the window width inside the shadow
+    // border and beside their vertical scroll bar.
+    const QMargins frame = contentsMargins();
+    width -= frame.left() + frame.right() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     m_mainInterface->adjustLayout(width);
     m_basicConfig->adjustLayout(width);
     m_weightCal->adjustLayout(width);
     m_application->adjustLayout(width);
     m_dataTrans->adjustLayout(width);
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // Whatever changed the size (the first show, a small screen, a window
+    // manager), the pages follow it.
+    adjustPages(width());
+    orderTabStops();
+}
+
+void MainWindow::orderTabStops()
+{
+    // The title row's buttons, the navigation, the page shown (the others are
+    // hidden and skipped), then Disconnect. The groups move with the width,
+    // so the page's order is worked out again after every layout.
+    if (!m_navButtons[0])
+        return; // still being built
+    QList<QWidget *> chain = {ui->Btn_ChangeLanguage, ui->Btn_ChangeColor};
+    for (QPushButton *button : m_navButtons)
+        chain << button;
+    chain << tabStops(ui->stackedWidget->currentWidget()) << ui->ButtonDisconnect;
+    for (int i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void MainWindow::mousePressEvent(QMouseEvent *event)

@@ -91,12 +91,15 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void setIconSet(bool light);
     QString connectNormalStyle() const;
     void adjustPages(int width);
+    // Tab follows the groups of the page shown, top to bottom, left to right.
+    void orderTabStops();
     void resizeFromEdge(const QPoint &globalPos);
     void updateFrameMargin();
     void shutdown();

@@ -4,6 +4,7 @@
 #include "App/maininterface.h"
 #include "App/testmaintain.h"
 #include "App/weightcal.h"
+#include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 #include "main/mainwindow.h"
@@ -11,16 +12,22 @@
 #include "testsupport.h"
 #include "windowparts.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScopedPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -47,6 +54,46 @@ void dragBy(QWidget *window, const QPoint &press, const QPoint &delta)
     sendMouse(window, QEvent::MouseButtonRelease, window->mapFromGlobal(global), Qt::NoButton);
 }
 
+// Every shown widget of the window lies within its parent and has at least the size its contents need; the
+// contents of a scroll area may be as high as they like, but no wider than an area that cannot scroll across.
+QStringList layoutProblems(QWidget *window)
+{
+    QStringList problems;
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisible() || w->isWindow() || qobject_cast<QComboBox *>(w->parentWidget())
+            || qobject_cast<QAbstractSpinBox *>(w->parentWidget()))
+            continue; // the parts of a compound editor are its own business
+        QWidget *parent = w->parentWidget();
+        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                       : w->objectName();
+        auto *area = qobject_cast<QScrollArea *>(parent->parentWidget());
+        if (area && area->widget() == w) {
+            if (area->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff && w->width() > parent->width())
+                problems << QStringLiteral("%1 is %2 px wider than its scroll area")
+                                .arg(name)
+                                .arg(w->width() - parent->width());
+            continue;
+        }
+        if (!parent->rect().contains(w->geometry()))
+            problems << QStringLiteral("%1 (%2,%3 %4x%5) is cut off by %6 (%7x%8)")
+                            .arg(name).arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height())
+                            .arg(parent->objectName()).arg(parent->width()).arg(parent->height());
+        // What a layout would give it at least: the minimum set on the form, or what its contents need.
+        QSize need = w->minimumSizeHint();
+        if (w->minimumWidth() > 0)
+            need.setWidth(w->minimumWidth());
+        if (w->minimumHeight() > 0)
+            need.setHeight(w->minimumHeight());
+        auto *label = qobject_cast<QLabel *>(w);
+        if (label && label->hasScaledContents())
+            continue;
+        if (need.isValid() && (w->width() < need.width() || w->height() < need.height()))
+            problems << QStringLiteral("%1 is %2x%3, its contents need %4x%5")
+                            .arg(name).arg(w->width()).arg(w->height()).arg(need.width()).arg(need.height());
+    }
+    return problems;
+}
+
 } // namespace
 
 // One window for the suite; every case starts from the connection page with
@@ -71,6 +118,10 @@ private slots:
     void maximisedWindowKeepsNormalWidth();
     void groupsNeverOverlap_data();
     void groupsNeverOverlap();
+    void smallScreen_data();
+    void smallScreen();
+    void tabOrder_data();
+    void tabOrder();
     void linkParameters_data();
     void linkParameters();
     void exitActionCloses();
@@ -227,7 +278,7 @@ void tst_MainWindow::pressAndMove_data()
     QTest::newRow("top-left corner")
         << QPoint(1, 1) << QPoint(-10, -20) << QPoint(-10, -20) << QSize(10, 20) << int(Qt::SizeFDiagCursor);
     QTest::newRow("shrinking from the left stops at the minimum")
-        << QPoint(3, 400) << QPoint(80, 0) << QPoint(0, 0) << QSize(0, 0) << int(Qt::SizeHorCursor);
+        << QPoint(3, 400) << QPoint(200, 0) << QPoint(126, 0) << QSize(-126, 0) << int(Qt::SizeHorCursor);
 }
 
 void tst_MainWindow::pressAndMove()
@@ -282,6 +333,8 @@ void tst_MainWindow::doubleClickTitle()
     QCOMPARE(m_window->isMaximized(), toggles);
     QCOMPARE(g_traces.filter(QStringLiteral("BtnPos")).count(), 1);
     if (toggles) {
+        if (QByteArray(QTest::currentDataTag()).contains("language")) // the button moved with the right edge
+            point.setX(child<QPushButton>("Btn_ChangeLanguage")->mapTo(m_window.data(), QPoint(0, 0)).x());
         sendMouse(m_window.data(), QEvent::MouseButtonDblClick, point, Qt::LeftButton);
         QVERIFY(!m_window->isMaximized());
     }
@@ -325,7 +378,8 @@ void tst_MainWindow::groupsNeverOverlap()
     for (int index = PageMainInterface; index <= PageDataTrans; ++index) {
         // The outermost "widget_" boxes under the scroll area, on every tab.
         QMultiHash<QWidget *, QWidget *> groupsOf;
-        QList<QWidget *> pending = {m_window->page(index)->findChild<QWidget *>(QStringLiteral("scrollAreaWidgetContents"))};
+        QList<QWidget *> pending = m_window->page(index)->findChildren<QWidget *>(
+            QRegularExpression(QStringLiteral("^scrollAreaWidgetContents")));
         while (!pending.isEmpty()) {
             for (QWidget *child : pending.takeFirst()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
                 if (!child->objectName().startsWith(QLatin1String("widget_")))
@@ -348,6 +402,151 @@ void tst_MainWindow::groupsNeverOverlap()
             }
         }
     }
+}
+
+void tst_MainWindow::smallScreen_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("English, light") << 0;
+    QTest::newRow("Chinese, dark") << 1;
+}
+
+// A panel PC's 1024 x 700: every page, each of its tabs, with the remote-editing banner shown, fits the
+// window, and a tab scrolled to its end keeps its tab bar in view.
+void tst_MainWindow::smallScreen()
+{
+    QFETCH(int, language);
+    g_language = language;
+    g_uiMode = language == 0 ? 1 : 0;
+    m_window->applyLanguage();
+    m_window->applyStyle();
+    const auto english = qScopeGuard([this] {
+        g_language = 0;
+        g_uiMode = 0;
+        m_window->applyLanguage();
+        m_window->applyStyle();
+    });
+    const QByteArray shots = qgetenv("R7_SCREENSHOT_DIR"); // pictures of what the test saw
+    g_mirror.live.unit = g_mirror.weightCal[0] = 1; // "kg" beside the fields, wider than "t"
+    QStringList problems;
+    for (int page : {int(PageConnection), 0, 1, 2, 3, 4, 5}) {
+        if (page == PageMainInterface)
+            linkUp();
+        m_window->setGeometry(0, 0, 1024, 700);
+        QTRY_COMPARE(m_window->size(), QSize(1024, 700));
+        m_window->showPage(page);
+        for (QWidget *banner : m_window->page(page)->findChildren<QWidget *>(QStringLiteral("widget_top")))
+            banner->show();
+        auto *tabs = m_window->page(page)->findChild<QTabWidget *>();
+        for (int tab = 0; tab < (tabs ? tabs->count() : 1); ++tab) {
+            if (tabs)
+                tabs->setCurrentIndex(tab);
+            const QList<QScrollArea *> areas = m_window->page(page)->findChildren<QScrollArea *>();
+            for (QScrollArea *area : areas)
+                area->verticalScrollBar()->setValue(0);
+            QCoreApplication::processEvents();
+            // A text set meanwhile (the communication state) has asked for a new layout.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            const QString where = QStringLiteral("page %1, tab %2: ").arg(page).arg(tab);
+            for (const QString &problem : layoutProblems(m_window.data()))
+                problems << where + problem;
+            const QString tag = QString::fromLatin1(QTest::currentDataTag());
+            const QString picture =
+                QStringLiteral("%1/%2-%3-%4").arg(QString::fromLocal8Bit(shots), tag).arg(page).arg(tab);
+            if (!shots.isEmpty())
+                m_window->grab().save(picture + QStringLiteral(".png"));
+            for (QScrollArea *area : areas) {
+                if (area->isVisible())
+                    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+            }
+            QCoreApplication::processEvents();
+            if (!shots.isEmpty())
+                m_window->grab().save(picture + QStringLiteral("-end.png"));
+            if (tabs && tabs->tabBar()->visibleRegion().isEmpty())
+                problems << where + QStringLiteral("the tab bar scrolled out of view");
+        }
+    }
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+void tst_MainWindow::tabOrder_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("width"); // the groups of a wider window stand in other places
+    for (int width : {1024, 1900}) {
+        for (int page = PageMainInterface; page <= PageTestMaintain; ++page)
+            QTest::newRow(qPrintable(QStringLiteral("page %1, %2 px").arg(page).arg(width))) << page << width;
+    }
+}
+
+// Tab goes from the title row's language and theme buttons through the navigation and the page shown, group
+// by group top to bottom and left to right, to Disconnect; Ctrl+1 to Ctrl+6 open the pages.
+void tst_MainWindow::tabOrder()
+{
+    QFETCH(int, page);
+    QFETCH(int, width);
+    linkUp();
+    m_window->setGeometry(0, 0, width, 800);
+    QTRY_COMPARE(m_window->width(), width);
+    QApplication::setActiveWindow(m_window.data());
+    QTest::keyClick(m_window.data(), Qt::Key(Qt::Key_1 + page), Qt::ControlModifier);
+    QTRY_COMPARE(g_pageIndex, page);
+    // Where everything stands before the focus scrolls the page.
+    QWidget *pageWidget = m_window->page(page);
+    for (QScrollArea *area : pageWidget->findChildren<QScrollArea *>())
+        area->verticalScrollBar()->setValue(0);
+    QHash<QWidget *, QPoint> at;
+    for (QWidget *w : pageWidget->findChildren<QWidget *>())
+        at.insert(w, w->mapTo(pageWidget, QPoint(0, 0)));
+    child<QWidget>("Btn_ChangeLanguage")->setFocus(Qt::TabFocusReason);
+    QList<QWidget *> order;
+    for (QWidget *w = QApplication::focusWidget(); w && !order.contains(w) && order.size() < 500;
+         w = QApplication::focusWidget()) {
+        order << w;
+        QTest::keyClick(w, Qt::Key_Tab);
+    }
+    QStringList names;
+    for (QWidget *w : order)
+        names << w->objectName();
+    QCOMPARE(names.mid(0, 8), QStringList({"Btn_ChangeLanguage", "Btn_ChangeColor"}) + [] {
+        QStringList nav;
+        for (const char *name : NavButtons)
+            nav << QLatin1String(name);
+        return nav;
+    }());
+    QCOMPARE(names.last(), QStringLiteral("ButtonDisconnect"));
+    // On the page: the outermost "widget_" box of each stop is its group; groups come in reading order and
+    // are never left and entered again, and so do the stops inside a group.
+    const auto groupOf = [pageWidget](QWidget *w) {
+        QWidget *group = w;
+        for (QWidget *p = w; p != pageWidget; p = p->parentWidget()) {
+            if (p->objectName().startsWith(QLatin1String("widget_")))
+                group = p;
+        }
+        return group;
+    };
+    const auto before = [&at](QWidget *a, QWidget *b) {
+        const QPoint pa = at.value(a), pb = at.value(b);
+        return pa.y() < pb.y() || (pa.y() == pb.y() && pa.x() < pb.x());
+    };
+    QList<QWidget *> groupsSeen;
+    for (int i = 8; i + 1 < order.size(); ++i) {
+        QWidget *a = order.at(i), *b = i + 2 < order.size() ? order.at(i + 1) : nullptr;
+        QVERIFY2(pageWidget->isAncestorOf(a), qPrintable(names.at(i) + QLatin1String(" is not on the page")));
+        if (!b)
+            break;
+        QWidget *ga = groupOf(a), *gb = groupOf(b);
+        if (ga == gb) {
+            QVERIFY2(before(a, b),
+                     qPrintable(names.at(i + 1) + QLatin1String(" comes after ") + names.at(i)));
+        } else {
+            QVERIFY2(!groupsSeen.contains(gb) && before(ga, gb),
+                     qPrintable(gb->objectName() + QLatin1String(" comes after ") + ga->objectName()
+                                + QLatin1String(": ") + names.join(QLatin1Char(' '))));
+            groupsSeen << ga;
+        }
+    }
+    QVERIFY(order.size() > 10);
 }
 
 // Rows run in order on one window: the RTU row after the TCP one must bring

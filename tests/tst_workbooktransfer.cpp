@@ -29,6 +29,12 @@ struct BoxCloser : QTimer
         connect(this, &QTimer::timeout, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts << box->text();
+                const QByteArray shots = qgetenv("R7_SCREENSHOT_DIR"); // pictures of the boxes
+                if (!shots.isEmpty())
+                    box->grab().save(QStringLiteral("%1/box-%2-%3.png")
+                                         .arg(QString::fromLocal8Bit(shots),
+                                              QString::fromLatin1(QTest::currentDataTag()))
+                                         .arg(texts.size()));
                 box->button(QMessageBox::Ok)->click();
             }
         });
@@ -68,7 +74,8 @@ private slots:
     void pageRowByRow();
     void buttons_data();
     void buttons();
-    void disconnectDuringExport();
+    void interrupted_data();
+    void interrupted();
 
 private:
     QString book(const QString &name, const QVector<QStringList> &rows)
@@ -420,9 +427,18 @@ void TestWorkbookTransfer::buttons()
         ++row;
     QCOMPARE(cell(file, row, ExelToWrite::ColValue), QLatin1String(fault.isEmpty() ? "42" : ""));
     QCOMPARE(cell(file, row, ExelToWrite::ColName), templateSheet(language).at(row - 1).at(1));
-    QVERIFY(m_page->findChild<QLabel *>(QStringLiteral("label_exportPath"))->text().contains(file));
-    if (!fault.isEmpty())
-        return;
+    auto *link = m_page->findChild<QLabel *>(QStringLiteral("label_exportPath"));
+    QVERIFY(link->text().contains(file));
+    QTranslator chinese; // the link follows a change of language
+    QVERIFY(chinese.load(QStringLiteral(":/Translate/Language_CN.qm")));
+    QCoreApplication::installTranslator(&chinese);
+    QCoreApplication::processEvents();
+    const QString translated = link->text();
+    QCoreApplication::removeTranslator(&chinese);
+    QCoreApplication::processEvents();
+    QVERIFY2(translated.contains((QStringLiteral("导出路径>>>") + file).toHtmlEscaped()),
+             qPrintable(translated));
+    QVERIFY(link->text().contains((QStringLiteral("Export Path>>>") + file).toHtmlEscaped()));
 
     QVERIFY(m_sim.command(QStringLiteral("set 8152 7")));
     QStringList chosen = {file, QStringLiteral(R7_CORPUS_DIR "/ole_header.xls")};
@@ -443,43 +459,97 @@ void TestWorkbookTransfer::buttons()
                                        "Import Failed!"}));
 }
 
-// Last: the link goes down.
-void TestWorkbookTransfer::disconnectDuringExport()
+void TestWorkbookTransfer::interrupted_data()
 {
-    QVERIFY(m_sim.command(QStringLiteral("delay 60"))); // slow replies keep the export busy while buttons are pressed
+    QTest::addColumn<bool>("import");
+    QTest::addColumn<bool>("disconnect"); // Disconnect rather than the transfer's Stop button
+    QTest::addColumn<QString>("box");     // a pattern of the final message's lines after "stopped by the operator."
+    // An export stops after the block in flight: the rows without a read and that block's rows are done.
+    const QString rows = QStringLiteral("Stopped after \\d+ of %1 rows").arg(templateRows().size());
+    QTest::newRow("export, Stop") << false << false << rows + "; the workbook was not saved\\.";
+    QTest::newRow("import, Stop") << true << false << "Stopped after 1 of 10 rows\\.\nWritten addresses: 116-117";
+    // The replies come later than the grace period of Disconnect, which then lowers the link-closing flag.
+    QTest::newRow("export, Disconnect") << false << true << rows + "; the workbook was not saved\\.";
+    QTest::newRow("import, Disconnect") << true << true << "Stopped after 1 of 10 rows\\.\nNothing was written\\.";
+}
+
+// Last: the transfers are stopped, the link goes down. Each row's first device access is answered after 900 ms;
+// the other transfer's button is clicked at 150 ms, Stop or Disconnect at 300 ms.
+void TestWorkbookTransfer::interrupted()
+{
+    QFETCH(bool, import);
+    QFETCH(bool, disconnect);
+    QFETCH(QString, box);
+    if (g_pageIndex == PageConnection) {
+        QVERIFY(m_sim.command(QStringLiteral("delay 0")));
+        QVERIFY(connectForManualTicks(m_window.get(), m_sim));
+        m_window->showPage(PageTestMaintain);
+    }
+    QVERIFY(setRegister32(m_sim, 116, 5) && m_sim.command(QStringLiteral("delay 900")));
+    QVERIFY(m_sim.command(QStringLiteral("writes reset")));
+    const QString path = book(QStringLiteral("interrupted.xlsx"), QVector<QStringList>(1, Header)
+                                  + QVector<QStringList>(10, {"116", "", "2", "500", "0", "", "7"}));
+    int chosen = 0;
+    ParameterTransfer::setImportFileChooser([&chosen, path] { return ++chosen, path; });
     g_language = 0;
     QVERIFY(QDir().mkpath(m_appDir + QStringLiteral("/export")));
     const QByteArray earlier = "an earlier export";
     QFile previous(ParameterTransfer::exportPath(0, m_appDir));
-    QVERIFY(previous.open(QIODevice::WriteOnly) && previous.write(earlier) > 0);
+    QVERIFY(previous.open(QIODevice::WriteOnly | QIODevice::Truncate) && previous.write(earlier) > 0);
     previous.close();
     const int exportsBefore = g_traces.filter(QRegularExpression("^PATH")).size();
-    bool pausedDuring = false;
-    QTimer::singleShot(300, this, [&] {
-        // A tick polls nothing (a header poll would fail and count) and leaves the pause; no button starts a transfer.
+    QSignalSpy down(m_window.get(), &MainWindow::linkDown);
+    const char *stop = disconnect ? nullptr : import ? "Btn_StopImport" : "Btn_StopExport";
+    bool stopShown = false, pausedDuring = false;
+    QTimer::singleShot(150, this, [&] {
+        // A tick polls nothing (a header poll would fail and count) and leaves the pause.
         m_sim.command(QStringLiteral("fail 0"));
         const int failures = failureCountOf(m_window.get());
         m_window->onTick();
         pausedDuring = ExelToWrite::isRunning() && g_tickPending && failureCountOf(m_window.get()) == failures;
         m_sim.command(QStringLiteral("fail off"));
-        click("Btu_Export");
-        click("But_Import");
-        QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")), Qt::LeftButton);
+        click(import ? "But_Import" : "Btu_Export"); // the same transfer again: nothing
+        click(import ? "Btu_Export" : "But_Import"); // the other one: a word, and nothing starts
     });
-    QSignalSpy down(m_window.get(), &MainWindow::linkDown);
-    ParameterTransfer::setImportFileChooser([] { return QString(); });
+    QTimer::singleShot(300, this, [&] {
+        if (stop) {
+            stopShown = !m_page->findChild<QPushButton *>(stop)->isHidden();
+            click(stop);
+        } else {
+            QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")),
+                              Qt::LeftButton);
+        }
+    });
     BoxCloser boxes;
-    click("Btu_Export");
+    click(import ? "But_Import" : "Btu_Export");
     ParameterTransfer::setImportFileChooser({});
+    QVERIFY(stop == nullptr || stopShown);
     QVERIFY(pausedDuring);
-    QVERIFY(boxes.texts.isEmpty());
-    QCOMPARE(g_traces.filter(QRegularExpression("^PATH")).size() - exportsBefore, 1);
-    QVERIFY(m_page->findChild<QProgressBar *>(QStringLiteral("progressBar_Export"))->isHidden());
+    QCOMPARE(g_traces.filter(QRegularExpression("^PATH")).size() - exportsBefore, import ? 0 : 1);
+    QCOMPARE(chosen, import ? 1 : 0);
+    const QString what = import ? QStringLiteral("Import") : QStringLiteral("Export");
+    QCOMPARE(boxes.texts.size(), 2);
+    QCOMPARE(boxes.texts.at(0), import ? QStringLiteral("An import is running: export when it has finished.")
+                                       : QStringLiteral("An export is running: import when it has finished."));
+    const QString stopped = boxes.texts.at(1).section(QLatin1Char('\n'), 0, 2);
+    QVERIFY2(QRegularExpression(QStringLiteral("^%1 stopped by the operator\\.\n%2$").arg(what, box)).match(stopped).hasMatch(),
+             qPrintable(stopped));
+    QCOMPARE(simWrites(m_sim), import ? 1 : 0);
+    QVERIFY(m_page->findChild<QProgressBar *>("progressBar_" + what)->isHidden());
+    QVERIFY(m_page->findChild<QPushButton *>("Btn_Stop" + what)->isHidden());
     QFile kept(ParameterTransfer::exportPath(0, m_appDir)); // the earlier export, as it was
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), earlier);
-    QVERIFY(down.wait(5000));
-    QVERIFY(g_tickPending);
+    if (disconnect) {
+        QVERIFY(down.count() == 1 || down.wait(5000));
+        QTest::qWait(1000); // nothing goes on over a link that is gone, and polling stays off
+        QCOMPARE(simWrites(m_sim), import ? 1 : 0);
+        QVERIFY(g_tickPending);
+        QCOMPARE(g_pageIndex, int(PageConnection));
+    } else {
+        QVERIFY(!g_tickPending); // polling resumes on the link that stays up
+        QCOMPARE(down.count(), 0);
+    }
 }
 
 QTEST_MAIN(TestWorkbookTransfer)
