@@ -636,7 +636,7 @@
     </message>
     <message>
         <source>The device refused it: exception %1 (%2).</source>
-        <translation></translation>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1146,7 +1146,7 @@
     </message>
     <message>
         <source>The device has not answered again within %1 s.</source>
-        <translation></translation>
+        <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Stop</source>

@@ -172,10 +172,12 @@ MainWindow::MainWindow(QWidget *parent)
 
     // The pages come after the form so that setupUi's by-name connections can
     // only ever bind this window's slots to the window's own buttons.
-    // Each is made a child of the page stack at once: moved there later, it
-    // would be polished a second time under its new parent.
+    // Each page is made a child of the page stack at once: moved there later,
+    // it would be polished a second time under its new parent. The connection
+    // page is the exception: born in the stack, its own minimum height holds
+    // the stack (its size policy is set when it is added), and it is small.
     QWidget *stack = ui->stackedWidget;
-    m_connectionPage = new ModbusSetting(stack);
+    m_connectionPage = new ModbusSetting(this);
     m_mainInterface = new MainInterface(stack);
     m_basicConfig = new BasicConfig(stack);
     m_application = new Application(stack);
