@@ -2,11 +2,11 @@
 
 #include "Modbus/linkstate.h"
 #include "Modbus/registeraccess.h"
+#include "Modbus/rtuclient.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QModbusClient>
-#include <QModbusRtuSerialMaster>
 #include <QSerialPort>
 #include <QPointer>
 #include <QTimer>
@@ -55,7 +55,7 @@ constexpr int LongestExchangeBytes = 8 + 255;
 // block of 120 registers alone takes 0.56 s at 4800 baud, 8E1).
 int serialLineMs(const QModbusClient *client)
 {
-    if (!qobject_cast<const QModbusRtuSerialMaster *>(client))
+    if (!qobject_cast<const RtuSerialClient *>(client))
         return 0;
     const int baud = client->connectionParameter(QModbusDevice::SerialBaudRateParameter).toInt();
     if (baud <= 0)

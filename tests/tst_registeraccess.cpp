@@ -4,13 +4,13 @@
 #include "Modbus/presentation.h"
 #include "Modbus/parameterentry.h"
 #include "Modbus/registeraccess.h"
+#include "Modbus/rtuclient.h"
 
 #include "loopbackclient.h"
 #include "simprocess.h"
 
 #include <QDeadlineTimer>
 #include <QLineEdit>
-#include <QModbusRtuSerialMaster>
 #include <QModbusTcpClient>
 #include <QSerialPort>
 #include <QTcpServer>
@@ -36,7 +36,7 @@ class tst_RegisterAccess : public QObject
     // The program's client over the pty pair to the simulator, 9600 8N1.
     QModbusClient *connectRtuClient(int timeoutMs)
     {
-        auto *client = new QModbusRtuSerialMaster;
+        auto *client = new RtuSerialClient;
         client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_pair.first());
         client->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 9600);
         client->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
@@ -156,7 +156,7 @@ private slots:
             QVERIFY2(pair.start(), qPrintable(pair.errorString()));
             slowLine.reset(new SimProcess({"--rtu", pair.second(), "--baud", "4800", "--line-timing"}));
             QVERIFY2(slowLine->start(), qPrintable(slowLine->errorString()));
-            auto *rtu = new QModbusRtuSerialMaster;
+            auto *rtu = new RtuSerialClient;
             rtu->setConnectionParameter(QModbusDevice::SerialPortNameParameter, pair.first());
             rtu->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 4800);
             rtu->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
@@ -320,7 +320,7 @@ private slots:
             QVERIFY(m_sim->command(fault));
         QModbusClient *client = nullptr;
         if (rtu) {
-            auto *serial = new QModbusRtuSerialMaster;
+            auto *serial = new RtuSerialClient;
             serial->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_pair.first());
             serial->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 9600);
             serial->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
