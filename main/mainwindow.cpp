@@ -174,8 +174,9 @@ MainWindow::MainWindow(QWidget *parent)
     // only ever bind this window's slots to the window's own buttons.
     // Each page is made a child of the page stack at once: moved there later,
     // it would be polished a second time under its new parent. The connection
-    // page is the exception: born in the stack, its own minimum height holds
-    // the stack (its size policy is set when it is added), and it is small.
+    // page is the exception: a QMainWindow makes itself a window whatever its
+    // parent, and only the stack's addWidget (a re-parenting) turns it into a
+    // child widget. It is small, so its second polish costs little.
     QWidget *stack = ui->stackedWidget;
     m_connectionPage = new ModbusSetting(this);
     m_mainInterface = new MainInterface(stack);

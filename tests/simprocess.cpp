@@ -169,3 +169,29 @@ bool SocatPair::start(int timeoutMs)
     }
     return true;
 }
+
+QStringList SimProcess::registers(int first, int count)
+{
+    if (!command(QStringLiteral("get %1 %2").arg(first).arg(count)))
+        return {};
+    return m_lastAnswer.mid(3).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+void SimProcess::restore(int first, const QStringList& words)
+{
+    for (int i = 0; i < words.size(); ++i)
+        command(QStringLiteral("set %1 %2").arg(first + i).arg(words.at(i)));
+}
+
+KeptRegisters::KeptRegisters(SimProcess& sim, const QVector<QPair<int, int>>& ranges)
+    : m_sim(sim)
+{
+    for (const auto& range : ranges)
+        m_kept.append({ range.first, sim.registers(range.first, range.second) });
+}
+
+KeptRegisters::~KeptRegisters()
+{
+    for (const auto& kept : m_kept)
+        m_sim.restore(kept.first, kept.second);
+}

@@ -2,10 +2,12 @@
 #define R7_SIMPROCESS_H
 
 #include <QDeadlineTimer>
+#include <QPair>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVector>
 
 // A child process that the kernel ends (SIGTERM) when the test process dies,
 // so a test that crashes or is aborted by a sanitizer leaves no simulator or
@@ -50,6 +52,11 @@ public:
     bool command(const QString& line, int timeoutMs = 5000);
     QString lastAnswer() const { return m_lastAnswer; }
 
+    // Stores the registers first .. first + words.size() - 1 again (a word per register).
+    void restore(int first, const QStringList& words);
+    // The registers first .. first + count - 1, one word each.
+    QStringList registers(int first, int count);
+
 private:
     bool readLine(QString* line, const QDeadlineTimer& deadline);
 
@@ -83,6 +90,23 @@ private:
     QTemporaryDir m_dir;
     TiedProcess m_process;
     QString m_error;
+};
+
+// Registers a case changes that later cases read: kept when it is made and
+// stored again when it goes out of scope, whatever way the case ends.
+//
+//     const KeptRegisters kept(sim, {{100, 30}, {654, 4}});
+class KeptRegisters {
+public:
+    KeptRegisters(SimProcess& sim, const QVector<QPair<int, int>>& ranges);
+    ~KeptRegisters();
+
+    KeptRegisters(const KeptRegisters&) = delete;
+    KeptRegisters& operator=(const KeptRegisters&) = delete;
+
+private:
+    SimProcess& m_sim;
+    QVector<QPair<int, QStringList>> m_kept; // first register, its words
 };
 
 #endif // R7_SIMPROCESS_H

@@ -7,7 +7,6 @@
 #include "main/apppaths.h"
 #include "simprocess.h"
 
-#include <QScopeGuard>
 #include <QtTest>
 
 #include <unistd.h>
@@ -158,17 +157,7 @@ void TestHeadless::blocksAndRowByRow()
     QFETCH(QString, transport);
     QFETCH(QString, wordOrder);
     // Distinct words in the Basic Config and Weight & CAL registers, put back at the end for the suites after.
-    const QList<int> changed = {100, 206, 224};
-    QStringList saved;
-    for (int a : changed)
-        saved << sim(a, a == 100 ? 30 : 2);
-    const auto restore = qScopeGuard([&] {
-        for (int i = 0; i < changed.size(); ++i) {
-            const QStringList words = saved.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            for (int k = 0; k < words.size(); ++k)
-                m_sim->command(QStringLiteral("set %1 %2").arg(changed.at(i) + k).arg(words.at(k)));
-        }
-    });
+    const KeptRegisters kept(*m_sim, {{100, 30}, {206, 2}, {224, 2}});
     for (int a = 100; a < 130; ++a)
         QVERIFY(m_sim->command(QStringLiteral("set %1 %2").arg(a).arg(257 * (a - 90))));
     for (const char *set : {"set 206 3", "set 207 4", "set 224 5", "set 225 6"})

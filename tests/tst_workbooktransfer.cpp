@@ -13,7 +13,6 @@
 #include "testsupport.h"
 #include "windowparts.h"
 
-#include <QScopeGuard>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -211,19 +210,7 @@ void TestWorkbookTransfer::blockReads()
     QFETCH(QString, row);
     // Distinct words everywhere in the Basic Config and Application registers: 0x0101 * (address % 200),
     // put back at the end for the transfers after.
-    QStringList saved;
-    for (const char *get : {"get 100 30", "get 654 4"}) {
-        QVERIFY(m_sim.command(QLatin1String(get)));
-        saved << m_sim.lastAnswer().mid(3);
-    }
-    const auto restore = qScopeGuard([&] {
-        const int firsts[] = {100, 654};
-        for (int i = 0; i < saved.size(); ++i) {
-            const QStringList words = saved.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            for (int k = 0; k < words.size(); ++k)
-                m_sim.command(QStringLiteral("set %1 %2").arg(firsts[i] + k).arg(words.at(k)));
-        }
-    });
+    const KeptRegisters kept(m_sim, {{100, 30}, {654, 4}});
     for (int a = 100; a < 130; ++a)
         QVERIFY(m_sim.command(QStringLiteral("set %1 %2").arg(a).arg(257 * (a % 200))));
     // The singles 1.5 and 0.000012 in the word order of the row.
