@@ -93,9 +93,6 @@ public:
     // Forgets the workbook without saving.
     void close();
 
-    // The sheet part as it would be saved (for checks).
-    QByteArray sheetXml() const;
-
     // Writes a new workbook with one sheet. Cells holding an unsigned decimal
     // integer become numbers, the rest text; the first row is bold.
     static Error create(const QString &path, const QString &sheetName, const QVector<QStringList> &rows);

@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include <QProcess>
+
 QStringList g_unmatchedSlots;
 QStringList g_traces;
 
@@ -36,6 +38,19 @@ void installMessageCollector(MessagePassing passing)
 void removeMessageCollector()
 {
     qInstallMessageHandler(g_previousHandler);
+}
+
+QByteArray packageParts(const QString &path, const QString &prefix)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("python3"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); sys.stdout.buffer.write("
+                                "b''.join(z.read(n) for n in z.namelist() if n.startswith(sys.argv[2])))"),
+                 path, prefix});
+    const bool ok = unzip.waitForFinished(30000) && unzip.exitCode() == 0;
+    const QByteArray out = unzip.readAllStandardOutput();
+    return ok && !out.isEmpty() ? out : QByteArray();
 }
 
 } // namespace TestSupport

@@ -1,6 +1,7 @@
 #ifndef R7_TESTSUPPORT_H
 #define R7_TESTSUPPORT_H
 
+#include <QByteArray>
 #include <QStringList>
 
 // setupUi connects on_<object>_<signal> slots by name and only warns when an
@@ -22,6 +23,11 @@ enum MessagePassing {
 void installMessageCollector(MessagePassing passing = PassAllButDebug);
 // Puts back the handler that was installed before.
 void removeMessageCollector();
+
+// The parts of a saved xlsx package whose names start with prefix, joined in
+// archive order, as another reader (Python's zipfile) finds them; null if none
+// (or all empty).
+QByteArray packageParts(const QString &path, const QString &prefix);
 
 } // namespace TestSupport
 

@@ -242,7 +242,8 @@ void TestWorkbookTransfer::blockReads()
                 && open->selectSheet(ExelToWrite::SheetName) == XlsxWorkbook::Ok);
     QCOMPARE(expected.cellText(sheet.size() - 3, ExelToWrite::ColValue), QStringLiteral("1.5"));
     if (row.isEmpty()) {
-        QCOMPARE(actual.sheetXml(), expected.sheetXml());
+        QCOMPARE(TestSupport::packageParts(blocks, "xl/worksheets/"),
+                 TestSupport::packageParts(rowByRow, "xl/worksheets/"));
         return;
     }
     for (int r = 2; r <= sheet.size(); ++r) {
