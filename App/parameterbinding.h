@@ -122,9 +122,11 @@ public:
     ~ParameterPage() override;
 
     // The single write path of the parameter pages: finds the editor's row in
-    // the current table, reads the register, writes the integer part of
-    // valueText, and puts a combo box or line edit back to its focus-in value
-    // when the write fails (a line edit also when the value did not change).
+    // the page's tables (its own tab's, whichever tab is shown), reads the
+    // register, writes the integer part of valueText, and puts a combo box or
+    // line edit back to its focus-in value when valueText is no 32-bit integer
+    // or the write fails. A line edit whose value the device already held is
+    // rewritten in the field's own format.
     CommitResult sendEditorValue(QWidget *editor, const QString &valueText);
 
     // The table of the tab shown: nullptr when there is none (for example an
@@ -138,8 +140,6 @@ public:
     virtual void enterPage() = 0;
     // Shows the page's record of the device mirror; force rewrites everything.
     virtual void refreshFromMirror(bool force) = 0;
-
-    QWidget *currentEditor() const { return m_currentEditor; }
 
     // The name of the parameter an editor sets, as the form labels it.
     QString parameterName(const QWidget *editor) const;

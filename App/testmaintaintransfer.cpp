@@ -121,13 +121,9 @@ void TestMaintain::on_But_Import_clicked()
         return;
     s_importIdle = false;
 
-    QString path;
-    if (const ParameterTransfer::FileChooser &choose = ParameterTransfer::importFileChooser())
-        path = choose();
-    else
-        path = QFileDialog::getOpenFileName(nullptr, tr("Select File"), QString(),
-                                            tr("Excel Files (*.xlsx *.xls)") + QStringLiteral(";;")
-                                                + tr("All Files (*)"));
+    const QString path = QFileDialog::getOpenFileName(nullptr, tr("Select File"), QString(),
+                                                      tr("Excel Files (*.xlsx *.xls)") + QStringLiteral(";;")
+                                                          + tr("All Files (*)"));
     if (path.isEmpty())
         qDebug() << "未选择文件";
     else

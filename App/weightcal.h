@@ -28,8 +28,6 @@ public:
     // Lays the page out for a window of the given width in pixels.
     void adjustLayout(int width);
 
-    // The weight last entered for calibration point 1..5, as typed.
-
 protected:
     QString comboValueText(QComboBox *box, int index) const override;
     void lineEditFinished(QLineEdit *edit, const QString &typed, const QString &valueText) override;

@@ -186,7 +186,6 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
     qDebug() << (exporting ? "Sheet1查找结束" : "R7_PARAM子表查找结束");
 
     const int rows = book->rowCount();
-    emit ShowMaxnRowssignal(rows);
     if (rows < 1) {
         qDebug() << "CExcelTool::loadExcel 无数据，跳过该文件";
         book->close();

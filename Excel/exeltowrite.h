@@ -96,8 +96,6 @@ public:
     static bool parseUnsigned(const QString &text, quint32 *value);
 
 signals:
-    // The used range's row count, at the start of each transfer.
-    void ShowMaxnRowssignal(int rows);
     // Progress of the import (ImportBar) or export (ExportBar) bar.
     void progressRange(int bar, int minimum, int maximum);
     void progressValue(int bar, int value);

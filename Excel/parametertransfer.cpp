@@ -27,8 +27,6 @@ const char TemplateEn[] = "%1/template/KDT-R7_EN.xlsx";
 const char ExportCn[] = "%1/export/KDT-R7_导出文件.xlsx";
 const char ExportEn[] = "%1/export/KDT-R7_ExportFile.xlsx";
 
-FileChooser s_chooser;
-
 } // namespace
 
 QString templatePath(int language, const QString &appDir)
@@ -118,16 +116,6 @@ int exportParameters(ExelToWrite &transfer, WorkbookCollection *books, int langu
 QString folderOf(const QString &file)
 {
     return file.left(file.lastIndexOf(QLatin1Char('/')));
-}
-
-void setImportFileChooser(const FileChooser &chooser)
-{
-    s_chooser = chooser;
-}
-
-const FileChooser &importFileChooser()
-{
-    return s_chooser;
 }
 
 } // namespace ParameterTransfer

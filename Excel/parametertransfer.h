@@ -3,8 +3,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class ExelToWrite;
 class QModbusClient;
 class WorkbookCollection;
@@ -46,12 +44,6 @@ int exportParameters(ExelToWrite &transfer, WorkbookCollection *books, int langu
 
 // The file's path up to its last "/": the target of the result link.
 QString folderOf(const QString &file);
-
-// The file chooser of the import; a test or a command line replaces the
-// dialog with its own (an empty function puts the dialog back).
-using FileChooser = std::function<QString()>;
-void setImportFileChooser(const FileChooser &chooser);
-const FileChooser &importFileChooser();
 
 } // namespace ParameterTransfer
 

@@ -21,11 +21,23 @@ using namespace EditorDriver;
 const QStringList Header = {"Address", "Name", "Type", "Max", "Min", "Page", "Value"};
 
 // Presses OK on every message box as it opens and keeps its text.
+// Answers the message boxes with OK, and the file dialogs with the next of files (cancels them when none is left).
 struct BoxCloser : QTimer
 {
     BoxCloser()
     {
         connect(this, &QTimer::timeout, [this] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                ++dialogs;
+                if (files.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(files.takeFirst());
+                static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
+                if (chosen)
+                    QTimer::singleShot(0, chosen);
+            }
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts << box->text();
                 const QByteArray shots = qgetenv("R7_SCREENSHOT_DIR"); // pictures of the boxes
@@ -40,6 +52,9 @@ struct BoxCloser : QTimer
         start(5);
     }
     QStringList texts;
+    QStringList files;
+    int dialogs = 0;
+    std::function<void()> chosen; // run once a file was chosen
 };
 
 static QString cell(const QString &path, int row, int column)
@@ -431,12 +446,11 @@ void TestWorkbookTransfer::buttons()
         return;
 
     QVERIFY(m_sim.command(QStringLiteral("set 8152 7")));
-    QStringList chosen = {file, QStringLiteral(R7_CORPUS_DIR "/ole_header.xls")};
-    ParameterTransfer::setImportFileChooser([&chosen] { return chosen.takeFirst(); });
+    boxes.files = QStringList{file, QStringLiteral(R7_CORPUS_DIR "/ole_header.xls")};
     click("But_Import");
     QCOMPARE(registers(m_sim, 8152, 1), QStringLiteral("42"));
     click("But_Import");
-    ParameterTransfer::setImportFileChooser({});
+    QCOMPARE(boxes.dialogs, 2);
     // The finish boxes count every row: on TCP the network settings are kept.
     int kept = 0;
     for (const TemplateRow &r : templateRows())
@@ -479,8 +493,6 @@ void TestWorkbookTransfer::interrupted()
     QVERIFY(m_sim.command(QStringLiteral("writes reset")));
     const QString path = book(QStringLiteral("interrupted.xlsx"), QVector<QStringList>(1, Header)
                                   + QVector<QStringList>(10, {"116", "", "2", "500", "0", "", "7"}));
-    int chosen = 0;
-    ParameterTransfer::setImportFileChooser([&chosen, path] { return ++chosen, path; });
     g_language = 0;
     QVERIFY(QDir().mkpath(m_appDir + QStringLiteral("/export")));
     const QByteArray earlier = "an earlier export";
@@ -491,32 +503,39 @@ void TestWorkbookTransfer::interrupted()
     QSignalSpy down(m_window.get(), &MainWindow::linkDown);
     const char *stop = disconnect ? nullptr : import ? "Btn_StopImport" : "Btn_StopExport";
     bool stopShown = false, pausedDuring = false;
-    QTimer::singleShot(150, this, [&] {
-        // A tick polls nothing (a header poll would fail and count) and leaves the pause.
-        m_sim.command(QStringLiteral("fail 0"));
-        const int failures = failureCountOf(m_window.get());
-        m_window->onTick();
-        pausedDuring = ExelToWrite::isRunning() && g_tickPending && failureCountOf(m_window.get()) == failures;
-        m_sim.command(QStringLiteral("fail off"));
-        click(import ? "But_Import" : "Btu_Export"); // the same transfer again: nothing
-        click(import ? "Btu_Export" : "But_Import"); // the other one: a word, and nothing starts
-    });
-    QTimer::singleShot(300, this, [&] {
-        if (stop) {
-            stopShown = !m_page->findChild<QPushButton *>(stop)->isHidden();
-            click(stop);
-        } else {
-            QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")),
-                              Qt::LeftButton);
-        }
-    });
+    // From the start of the transfer: an import's starts when its file was chosen.
+    const auto arm = [&] {
+        QTimer::singleShot(150, this, [&] {
+            // A tick polls nothing (a header poll would fail and count) and leaves the pause.
+            m_sim.command(QStringLiteral("fail 0"));
+            const int failures = failureCountOf(m_window.get());
+            m_window->onTick();
+            pausedDuring = ExelToWrite::isRunning() && g_tickPending && failureCountOf(m_window.get()) == failures;
+            m_sim.command(QStringLiteral("fail off"));
+            click(import ? "But_Import" : "Btu_Export"); // the same transfer again: nothing
+            click(import ? "Btu_Export" : "But_Import"); // the other one: a word, and nothing starts
+        });
+        QTimer::singleShot(300, this, [&] {
+            if (stop) {
+                stopShown = !m_page->findChild<QPushButton *>(stop)->isHidden();
+                click(stop);
+            } else {
+                QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("ButtonDisconnect")),
+                                  Qt::LeftButton);
+            }
+        });
+    };
     BoxCloser boxes;
+    boxes.files = QStringList{path};
+    if (import)
+        boxes.chosen = arm;
+    else
+        arm();
     click(import ? "But_Import" : "Btu_Export");
-    ParameterTransfer::setImportFileChooser({});
     QVERIFY(stop == nullptr || stopShown);
     QVERIFY(pausedDuring);
     QCOMPARE(g_traces.filter(QRegularExpression("^PATH")).size() - exportsBefore, import ? 0 : 1);
-    QCOMPARE(chosen, import ? 1 : 0);
+    QCOMPARE(boxes.dialogs, import ? 1 : 0);
     const QString what = import ? QStringLiteral("Import") : QStringLiteral("Export");
     QCOMPARE(boxes.texts.size(), 2);
     QCOMPARE(boxes.texts.at(0), import ? QStringLiteral("An import is running: export when it has finished.")
