@@ -27,10 +27,12 @@ const QString InputNames[15] = {
     QStringLiteral("BoxInput4"), QStringLiteral("cBoxInputMode_4"), QStringLiteral("lineEditInput4"),
     QStringLiteral("BoxInput5"), QStringLiteral("cBoxInputMode_5"), QStringLiteral("lineEditInput5"),
 };
+#define R7_INPUT_SPANS(n) \
+    {Reg::input(n, Reg::InputFunction), 2}, {Reg::input(n, Reg::InputMode), 2}, {Reg::input(n, Reg::InputDelay), 2}
 constexpr RegisterSpan InputSpans[15] = {
-    {302, 2}, {304, 2}, {306, 2}, {308, 2}, {310, 2}, {312, 2}, {314, 2}, {316, 2},
-    {318, 2}, {320, 2}, {322, 2}, {324, 2}, {326, 2}, {328, 2}, {330, 2},
+    R7_INPUT_SPANS(1), R7_INPUT_SPANS(2), R7_INPUT_SPANS(3), R7_INPUT_SPANS(4), R7_INPUT_SPANS(5),
 };
+#undef R7_INPUT_SPANS
 const BindingTable InputTable = makeBindingTable(InputNames, InputSpans);
 constexpr int InputFirstField = 1;
 
@@ -43,10 +45,12 @@ const QString OutputNames[18] = {
     QStringLiteral("BoxOutput7"), QStringLiteral("BoxMode_7"), QStringLiteral("BoxOutput8"),
     QStringLiteral("BoxMode_8"),  QStringLiteral("BoxOutput9"), QStringLiteral("BoxMode_9"),
 };
+#define R7_OUTPUT_SPANS(n) {Reg::output(n, Reg::OutputFunction), 2}, {Reg::output(n, Reg::OutputMode), 2}
 constexpr RegisterSpan OutputSpans[18] = {
-    {332, 2}, {334, 2}, {336, 2}, {338, 2}, {340, 2}, {342, 2}, {344, 2}, {346, 2}, {348, 2},
-    {350, 2}, {352, 2}, {354, 2}, {356, 2}, {358, 2}, {360, 2}, {362, 2}, {364, 2}, {366, 2},
+    R7_OUTPUT_SPANS(1), R7_OUTPUT_SPANS(2), R7_OUTPUT_SPANS(3), R7_OUTPUT_SPANS(4), R7_OUTPUT_SPANS(5),
+    R7_OUTPUT_SPANS(6), R7_OUTPUT_SPANS(7), R7_OUTPUT_SPANS(8), R7_OUTPUT_SPANS(9),
 };
+#undef R7_OUTPUT_SPANS
 const BindingTable OutputTable = makeBindingTable(OutputNames, OutputSpans);
 constexpr int OutputFirstField = 16;
 
@@ -82,11 +86,14 @@ const QString CompNames[CompCount * CompItems] = {
     QStringLiteral("BoxONCOND8"), QStringLiteral("lineEditTRUEJudgeT8"), QStringLiteral("BoxOFFCOND8"),
     QStringLiteral("lineEditFALSEHoldT8"),
 };
-#define R7_COMP_SPANS(base)                                                                            \
-    {base, 2}, {base + 2, 2}, {base + 4, 2}, {base + 6, 2}, {base + 8, 2}, {base + 10, 2}, {base + 12, 2}
+#define R7_COMP_SPANS(n)                                                                               \
+    {Reg::comparator(n, Reg::CompMode), 2}, {Reg::comparator(n, Reg::CompValue1), 2},                  \
+        {Reg::comparator(n, Reg::CompValue2), 2}, {Reg::comparator(n, Reg::CompOnCond), 2},            \
+        {Reg::comparator(n, Reg::CompJudgeTime), 2}, {Reg::comparator(n, Reg::CompOffCond), 2},        \
+        {Reg::comparator(n, Reg::CompHoldTime), 2}
 constexpr RegisterSpan CompSpans[CompCount * CompItems] = {
-    R7_COMP_SPANS(500), R7_COMP_SPANS(520), R7_COMP_SPANS(540), R7_COMP_SPANS(560),
-    R7_COMP_SPANS(580), R7_COMP_SPANS(600), R7_COMP_SPANS(620), R7_COMP_SPANS(640),
+    R7_COMP_SPANS(1), R7_COMP_SPANS(2), R7_COMP_SPANS(3), R7_COMP_SPANS(4),
+    R7_COMP_SPANS(5), R7_COMP_SPANS(6), R7_COMP_SPANS(7), R7_COMP_SPANS(8),
 };
 #undef R7_COMP_SPANS
 const BindingTable CompTable = makeBindingTable(CompNames, CompSpans);
@@ -124,7 +131,7 @@ int s_previousTab = 0;
 enum Tab { TabInput = 0, TabOutput = 1, TabComp = 2 };
 
 // Tab code polled by the refresh cycle for each tab, in tab order.
-constexpr int TabCodes[3] = {6, 7, 8};
+constexpr AppTab TabCodes[3] = {AppTab::Inputs, AppTab::Outputs, AppTab::Comparators};
 
 // Group geometry of each tab.
 constexpr GroupGrid InputGrid = {480, {15, 310, 610}, 2, 1540, 480};
@@ -156,15 +163,14 @@ Application::~Application()
 const BindingTable *Application::bindingTable() const
 {
     switch (g_appTabCode) {
-    case 6:
+    case AppTab::Inputs:
         return &InputTable;
-    case 7:
+    case AppTab::Outputs:
         return &OutputTable;
-    case 8:
+    case AppTab::Comparators:
         return &CompTable;
-    default:
-        return nullptr;
     }
+    return nullptr;
 }
 
 QVector<const BindingTable *> Application::bindingTables() const
@@ -257,11 +263,11 @@ bool Application::shownBlocksRead() const
 {
     switch (ui->tabWidget->currentIndex()) {
     case TabInput:
-        return g_mirror.blockRead[BlockInputs];
+        return blockWasRead(Block::Inputs);
     case TabOutput:
-        return g_mirror.blockRead[BlockOutputs];
+        return blockWasRead(Block::Outputs);
     case TabComp:
-        return g_mirror.blockRead[BlockComparators1To6] && g_mirror.blockRead[BlockComparators7To8];
+        return blockWasRead(Block::Comparators1To6) && blockWasRead(Block::Comparators7To8);
     default:
         return true;
     }

@@ -22,8 +22,10 @@ const QString BasicConfigNames[] = {
 };
 
 const RegisterSpan BasicConfigSpans[] = {
-    {100, 2}, {102, 2}, {104, 2}, {106, 2}, {108, 2}, {110, 2}, {112, 2}, {114, 2},
-    {116, 2}, {118, 2}, {120, 2}, {122, 2}, {124, 2}, {126, 2}, {128, 2},
+    {Reg::PowerOnZero, 2},    {Reg::RemoteZero, 2},     {Reg::ZeroRange, 2},   {Reg::RemoteTare, 2},
+    {Reg::TareRecord, 2},     {Reg::NetSignCorrection, 2}, {Reg::PresetTare, 2}, {Reg::StableRange, 2},
+    {Reg::StableTime, 2},     {Reg::TrackZeroRange, 2}, {Reg::TrackZeroTime, 2}, {Reg::DigitFilter, 2},
+    {Reg::AdvancedFilter, 2}, {Reg::SampleRate, 2},     {Reg::InputRange, 2},
 };
 
 const ScaledEditor BasicConfigScaled[] = {
@@ -82,7 +84,7 @@ void BasicConfig::enterPage()
 
 bool BasicConfig::shownBlocksRead() const
 {
-    return g_mirror.blockRead[BlockBasicConfig];
+    return blockWasRead(Block::BasicConfig);
 }
 
 void BasicConfig::refreshFromMirror(bool force)

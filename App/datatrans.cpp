@@ -32,14 +32,20 @@ const QString DataTransNames[37] = {
     QStringLiteral("cBoxAnalogType"),    QStringLiteral("EditMinOut"),      QStringLiteral("EditZeroOut"),
     QStringLiteral("EditFSOut"),         QStringLiteral("EditMaxOut"),      QStringLiteral("cBoxLinkData"),
 };
+#define R7_COM_SPANS(port)                                                                             \
+    {Reg::comPort(port, Reg::ComId), 1}, {Reg::comPort(port, Reg::ComBaudrate), 1},                    \
+        {Reg::comPort(port, Reg::ComProtocol), 1}, {Reg::comPort(port, Reg::ComDataFormat), 1},        \
+        {Reg::comPort(port, Reg::ComDwordFormat), 1}, {Reg::comPort(port, Reg::ComSendGap), 1}
 constexpr RegisterSpan DataTransSpans[37] = {
-    {8000, 1}, {8001, 1}, {8002, 1}, {8003, 1}, {8004, 1}, {8005, 1},
-    {8020, 1}, {8021, 1}, {8022, 1}, {8023, 1}, {8024, 1}, {8025, 1}, {8026, 1},
-    {8040, 1}, {8041, 1}, {8042, 1}, {8043, 1}, {8044, 1}, {8045, 1},
-    {8100, 1}, {8101, 1}, {8102, 1}, {8103, 1}, {8104, 1}, {8105, 1},
-    {8106, 1}, {8107, 1}, {8108, 1}, {8109, 1}, {8110, 1}, {8111, 1},
-    {8150, 1}, {8151, 1}, {8152, 1}, {8153, 1}, {8154, 1}, {8155, 1},
+    R7_COM_SPANS(0), R7_COM_SPANS(1), {Reg::Com1Type, 1}, R7_COM_SPANS(2),
+    {Reg::NetProtocol, 1}, {Reg::NetDwordFormat, 1}, {Reg::NetSendGap, 1},
+    {Reg::LocalIp, 1}, {Reg::LocalIp + 1, 1}, {Reg::LocalIp + 2, 1}, {Reg::LocalIp + 3, 1},
+    {Reg::DestinationIp, 1}, {Reg::DestinationIp + 1, 1}, {Reg::DestinationIp + 2, 1}, {Reg::DestinationIp + 3, 1},
+    {Reg::NetSocket, 1},
+    {Reg::AnalogType, 1}, {Reg::AnalogMinOut, 1}, {Reg::AnalogZeroOut, 1}, {Reg::AnalogFullScaleOut, 1},
+    {Reg::AnalogMaxOut, 1}, {Reg::AnalogLinkData, 1},
 };
+#undef R7_COM_SPANS
 const BindingTable DataTransTable = makeBindingTable(DataTransNames, DataTransSpans);
 
 // Runs of table rows and the record field of their first row; the record
@@ -148,8 +154,8 @@ void DataTrans::on_cBoxAnalogType_currentIndexChanged(int index)
 
 bool DataTrans::shownBlocksRead() const
 {
-    return g_mirror.blockRead[BlockSerialPorts] && g_mirror.blockRead[BlockEthernet]
-        && g_mirror.blockRead[BlockAnalogOutput];
+    return blockWasRead(Block::SerialPorts) && blockWasRead(Block::Ethernet)
+        && blockWasRead(Block::AnalogOutput);
 }
 
 void DataTrans::refreshFromMirror(bool force)

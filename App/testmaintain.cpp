@@ -40,15 +40,22 @@ namespace {
 const char *const AskLinkLoss = QT_TRANSLATE_NOOP("TestMaintain", "Confirm? Reset may result in communication loss!");
 const char *const AskConfirm = QT_TRANSLATE_NOOP("TestMaintain", "Confirm?");
 
-const ResetCommand ResetAll{QT_TRANSLATE_NOOP("TestMaintain", "Reset All"), AskLinkLoss, 8900, true, true};
-const ResetCommand ResetPartial{QT_TRANSLATE_NOOP("TestMaintain", "Reset Partial"), AskLinkLoss, 8901, true, false};
-const ResetCommand ResetCal{QT_TRANSLATE_NOOP("TestMaintain", "Reset CAL"), AskConfirm, 8902, false, true};
-const ResetCommand ResetBasic{QT_TRANSLATE_NOOP("TestMaintain", "Reset Basic"), AskConfirm, 8903, false, false};
-const ResetCommand ResetIo{QT_TRANSLATE_NOOP("TestMaintain", "Reset I/O"), AskConfirm, 8904, false, false};
-const ResetCommand ResetAnalog{QT_TRANSLATE_NOOP("TestMaintain", "Reset Analog"), AskConfirm, 8905, false, false};
-const ResetCommand ResetApp{QT_TRANSLATE_NOOP("TestMaintain", "Reset Application"), AskConfirm, 8906, false, false};
-const ResetCommand ResetDataTrans{QT_TRANSLATE_NOOP("TestMaintain", "Reset Data-Trans"), AskLinkLoss, 8907, true,
-                                  true};
+const ResetCommand ResetAll{QT_TRANSLATE_NOOP("TestMaintain", "Reset All"), AskLinkLoss, Reg::ResetAll, true,
+                            true};
+const ResetCommand ResetPartial{QT_TRANSLATE_NOOP("TestMaintain", "Reset Partial"), AskLinkLoss,
+                                Reg::ResetPartial, true, false};
+const ResetCommand ResetCal{QT_TRANSLATE_NOOP("TestMaintain", "Reset CAL"), AskConfirm, Reg::ResetCal, false,
+                            true};
+const ResetCommand ResetBasic{QT_TRANSLATE_NOOP("TestMaintain", "Reset Basic"), AskConfirm, Reg::ResetBasic,
+                              false, false};
+const ResetCommand ResetIo{QT_TRANSLATE_NOOP("TestMaintain", "Reset I/O"), AskConfirm, Reg::ResetIo, false,
+                           false};
+const ResetCommand ResetAnalog{QT_TRANSLATE_NOOP("TestMaintain", "Reset Analog"), AskConfirm, Reg::ResetAnalog,
+                               false, false};
+const ResetCommand ResetApp{QT_TRANSLATE_NOOP("TestMaintain", "Reset Application"), AskConfirm,
+                            Reg::ResetApplication, false, false};
+const ResetCommand ResetDataTrans{QT_TRANSLATE_NOOP("TestMaintain", "Reset Data-Trans"), AskLinkLoss,
+                                  Reg::ResetDataTrans, true, true};
 
 // The devices in the field and their operators rely on this fixed code; the
 // code followed by CR LF is taken as well, nothing else.
@@ -194,8 +201,8 @@ void TestMaintain::refreshFromMirror(bool force)
 
     QLineEdit *const fields[] = {ui->lineEditSoftware, ui->lineEditCompileData, ui->lineEditSerialNum,
                                  ui->lineEditMAC,      ui->lineEdit_BTMAC,      ui->lineEditMVcoef1};
-    const bool read = g_mirror.blockRead[BlockSystemInfo] && g_mirror.blockRead[BlockMacAddresses]
-        && g_mirror.blockRead[BlockVoltageCoefficient];
+    const bool read = blockWasRead(Block::SystemInfo) && blockWasRead(Block::MacAddresses)
+        && blockWasRead(Block::VoltageCoefficient);
     if (!read) {
         // Nothing from this link yet: the previous device's data must not show.
         for (QLineEdit *field : fields)
@@ -298,7 +305,7 @@ void TestMaintain::reportUnanswered(const ResetCommand &command)
 bool TestMaintain::deviceAnswersAgain(const QPointer<QMessageBox> &box)
 {
     Settings probe;
-    probe.address = 0;
+    probe.address = Reg::Weight;
     probe.num = 1;
     quint16 word = 0;
     QElapsedTimer elapsed;

@@ -26,8 +26,11 @@ const QString WeightCalNames[] = {
 
 // 208-209 hold nothing the operator edits.
 const RegisterSpan WeightCalSpans[] = {
-    {200, 2}, {202, 2}, {204, 2}, {206, 2}, {210, 2}, {212, 2}, {214, 2}, {216, 2}, {218, 2},
-    {220, 2}, {222, 2}, {224, 2}, {226, 2}, {228, 2}, {230, 2}, {232, 2}, {234, 2}, {236, 2},
+    {Reg::Unit, 2},           {Reg::Decimals, 2},          {Reg::Division, 2},       {Reg::FullScale, 2},
+    {Reg::ZeroCapture, 2},    {Reg::KeyInMv, 2},           {Reg::calPoint(1), 2},    {Reg::calPoint(2), 2},
+    {Reg::calPoint(3), 2},    {Reg::calPoint(4), 2},       {Reg::calPoint(5), 2},    {Reg::LoadCellMvV, 2},
+    {Reg::LoadCellCapacity, 2}, {Reg::UseTheoreticalCal, 2}, {Reg::CorrectCoefficient, 2}, {Reg::SampleWindow, 2},
+    {Reg::MaxFlowRate, 2},    {Reg::FlowRateUnit, 2},
 };
 
 const ScaledEditor WeightCalScaled[] = {
@@ -196,7 +199,7 @@ void WeightCal::showPointTexts()
 
 bool WeightCal::shownBlocksRead() const
 {
-    return g_mirror.blockRead[BlockWeightCal];
+    return blockWasRead(Block::WeightCal);
 }
 
 void WeightCal::forgetDeviceTexts()

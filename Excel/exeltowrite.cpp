@@ -5,6 +5,7 @@
 #include "Excel/xlsxworkbook.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/parameterentry.h"
+#include "Modbus/registermap.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -25,11 +26,13 @@ struct RegisterRange
     quint32 first;
     quint32 last;
 };
-constexpr RegisterRange ActionRegisters[] = {{210, 211}, {214, 223}, {8900, 8907}};
+constexpr RegisterRange ActionRegisters[] = {{Reg::ZeroCapture, Reg::ZeroCapture + 1},
+                                             {Reg::CalPoint1, Reg::calPoint(Reg::CalPoints) + 1},
+                                             {Reg::ResetAll, Reg::ResetDataTrans}};
 
 // Registers of the link in use: writing them could cut the link mid-import.
-constexpr RegisterRange RtuLinkRegisters = {8000, 8045};
-constexpr RegisterRange TcpLinkRegisters = {8100, 8111};
+constexpr RegisterRange RtuLinkRegisters = {Reg::ComPorts, Reg::comPort(2, Reg::ComSendGap)};
+constexpr RegisterRange TcpLinkRegisters = {Reg::NetProtocol, Reg::NetSocket};
 
 bool overlaps(quint32 address, int count, const RegisterRange &range)
 {

@@ -9,8 +9,8 @@
 //
 // A read may cover unused registers between its rows, up to MaxGap of them
 // in one stretch, and never more than MaxRegisters in all. A read never
-// covers an action register (210, 211, 214-223, 8900-8907: zero capture,
-// calibration points, resets): reading them happens to do nothing on this
+// covers an action register (zero capture, calibration points, resets:
+// ExelToWrite::touchesActionRegister): reading them happens to do nothing on this
 // transmitter, but a device that takes a read of them as the start of an
 // action must not be surprised by it. A row that itself touches one is read
 // on its own, as it would be row by row.

@@ -12,7 +12,7 @@ int g_uiMode = 0;
 QString g_savedValueText;
 std::atomic<bool> g_tickPending{false};
 bool g_commError = false;
-int g_appTabCode = 6;
+AppTab g_appTabCode = AppTab::Inputs;
 
 namespace {
 // QPointer: the client may be destroyed by its owner while a request waits on it.

@@ -21,7 +21,9 @@ extern int g_uiMode;         // 0 dark, 1 light
 extern QString g_savedValueText;
 extern std::atomic<bool> g_tickPending;
 extern bool g_commError;
-extern int g_appTabCode;     // Application tab polled: 6 inputs, 7 outputs, 8 comparators
+// The Application tab polled.
+enum class AppTab { Inputs = 6, Outputs = 7, Comparators = 8 };
+extern AppTab g_appTabCode;
 
 enum PageIndex {
     PageMainInterface = 0,

@@ -390,11 +390,11 @@ bool ModbusSetting::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-ResultCode ModbusSetting::readBlock(int block)
+ResultCode ModbusSetting::readBlock(Block block)
 {
-    if (block < 0 || block >= RegisterBlockCount)
+    if (int(block) < 0 || int(block) >= RegisterBlockCount)
         return ResultDeviceError;
-    const RegisterBlock &range = RegisterBlocks[block];
+    const RegisterBlock &range = RegisterBlocks[int(block)];
     m_settings.address = range.start;
     m_settings.num = quint16(range.count);
     // Sized by the block, so even the blocks that are never polled cannot

@@ -2,6 +2,7 @@
 #define MODBUSSETTING_H
 
 #include "Modbus/registeraccess.h"
+#include "Modbus/registermap.h"
 #include "Modbus/settings.h"
 
 #include <QMainWindow>
@@ -30,7 +31,7 @@ public:
 
     // Reads one register block with the link settings and decodes it into the
     // device mirror; a failed read leaves the mirror as it was.
-    ResultCode readBlock(int block);
+    ResultCode readBlock(Block block);
 
     // Directory that holds "setting.ini": R7CONFIG_SETTINGS_DIR when set
     // (tests, several devices), else the executable's directory, or the

@@ -14,51 +14,60 @@ namespace {
 // Failed header polls in a row before the status bar reports an error.
 constexpr int FailuresShown = 3;
 
-// A block polled on its own, or a group, and the page that shows it.
-struct PollUnit
+// A block polled on its own and the page that shows it.
+struct BlockPoll
 {
-    int number; // a block, or a BlockGroup
-    bool group;
-    std::initializer_list<int> blocks;
+    Block block;
     int page;
 };
-const PollUnit PollUnits[] = {
-    {BlockBasicConfig, false, {BlockBasicConfig}, PageBasicConfig},
-    {BlockWeightCal, false, {BlockWeightCal}, PageWeightCal},
-    {BlockInputs, false, {BlockInputs}, PageApplication},
-    {BlockOutputs, false, {BlockOutputs}, PageApplication},
-    {GroupComparators, true, {BlockComparators1To6, BlockComparators7To8}, PageApplication},
-    {GroupDataTrans, true, {BlockSerialPorts, BlockEthernet, BlockAnalogOutput}, PageDataTrans},
-    {GroupSystemInfo, true, {BlockSystemInfo, BlockMacAddresses, BlockVoltageCoefficient}, PageTestMaintain},
+const BlockPoll BlockPolls[] = {
+    {Block::BasicConfig, PageBasicConfig},
+    {Block::WeightCal, PageWeightCal},
+    {Block::Inputs, PageApplication},
+    {Block::Outputs, PageApplication},
 };
 
-// What a tick polls after the header, by page and Application tab. The
-// monitoring page draws from the header blocks alone.
-constexpr int AnyTab = -1;
+// A group of blocks polled together and the page that shows them.
+struct GroupPoll
+{
+    BlockGroup group;
+    std::initializer_list<Block> blocks;
+    int page;
+};
+const GroupPoll GroupPolls[] = {
+    {BlockGroup::Comparators, {Block::Comparators1To6, Block::Comparators7To8}, PageApplication},
+    {BlockGroup::DataTrans, {Block::SerialPorts, Block::Ethernet, Block::AnalogOutput}, PageDataTrans},
+    {BlockGroup::SystemInfo, {Block::SystemInfo, Block::MacAddresses, Block::VoltageCoefficient}, PageTestMaintain},
+};
+
+// What a tick polls after the header, by page and Application tab (no tab:
+// any): blocks, or one group. The monitoring page draws from the header
+// blocks alone.
 struct PagePoll
 {
     int page;
-    int appTab;
-    std::initializer_list<int> units;
+    std::initializer_list<AppTab> tabs;
+    std::initializer_list<Block> blocks;
+    std::initializer_list<BlockGroup> groups;
 };
 const PagePoll PagePolls[] = {
-    {PageMainInterface, AnyTab, {}},
-    {PageBasicConfig, AnyTab, {BlockBasicConfig, BlockWeightCal}},
-    {PageWeightCal, AnyTab, {BlockWeightCal}},
-    {PageApplication, 6, {BlockInputs}},
-    {PageApplication, 7, {BlockOutputs}},
-    {PageApplication, 8, {GroupComparators}},
-    {PageDataTrans, AnyTab, {GroupDataTrans}},
-    {PageTestMaintain, AnyTab, {GroupSystemInfo}},
+    {PageMainInterface, {}, {}, {}},
+    {PageBasicConfig, {}, {Block::BasicConfig, Block::WeightCal}, {}},
+    {PageWeightCal, {}, {Block::WeightCal}, {}},
+    {PageApplication, {AppTab::Inputs}, {Block::Inputs}, {}},
+    {PageApplication, {AppTab::Outputs}, {Block::Outputs}, {}},
+    {PageApplication, {AppTab::Comparators}, {}, {BlockGroup::Comparators}},
+    {PageDataTrans, {}, {}, {BlockGroup::DataTrans}},
+    {PageTestMaintain, {}, {}, {BlockGroup::SystemInfo}},
 };
 
-const PollUnit *findUnit(int number, bool group)
+bool showsTab(const PagePoll &poll)
 {
-    for (const PollUnit &unit : PollUnits) {
-        if (unit.number == number && unit.group == group)
-            return &unit;
+    for (AppTab tab : poll.tabs) {
+        if (tab == g_appTabCode)
+            return true;
     }
-    return nullptr;
+    return poll.tabs.size() == 0;
 }
 
 } // namespace
@@ -127,7 +136,7 @@ ResultCode RefreshCycle::pollHeaderBlocks()
 {
     if (g_linkClosing)
         return ResultOk;
-    for (int block : {BlockWeight, BlockLive, BlockErrorBits, BlockRemoteSwitches, BlockUnits}) {
+    for (Block block : {Block::Weight, Block::Live, Block::ErrorBits, Block::RemoteSwitches, Block::Units}) {
         const ResultCode result = m_readBlock(block);
         if (result != ResultOk)
             return result;
@@ -138,34 +147,38 @@ ResultCode RefreshCycle::pollHeaderBlocks()
 void RefreshCycle::pollCurrentPage()
 {
     for (const PagePoll &poll : PagePolls) {
-        if (poll.page != g_pageIndex || (poll.appTab != AnyTab && poll.appTab != g_appTabCode))
+        if (poll.page != g_pageIndex || !showsTab(poll))
             continue;
-        if (poll.units.size() == 0)
+        if (poll.blocks.size() == 0 && poll.groups.size() == 0)
             emit pageRead(poll.page);
-        for (int unit : poll.units) {
-            if (findUnit(unit, true))
-                pollBlockGroup(unit);
-            else
-                pollBlock(unit);
-        }
+        for (Block block : poll.blocks)
+            pollBlock(block);
+        for (BlockGroup group : poll.groups)
+            pollBlockGroup(group);
         return;
     }
 }
 
-ResultCode RefreshCycle::pollBlock(int block)
+ResultCode RefreshCycle::pollBlock(Block block)
 {
     const ResultCode result = m_readBlock(block);
-    if (const PollUnit *unit = findUnit(block, false))
-        emit pageRead(unit->page);
+    for (const BlockPoll &poll : BlockPolls) {
+        if (poll.block == block)
+            emit pageRead(poll.page);
+    }
     return result;
 }
 
-ResultCode RefreshCycle::pollBlockGroup(int group)
+ResultCode RefreshCycle::pollBlockGroup(BlockGroup group)
 {
-    const PollUnit *unit = findUnit(group, true);
+    const GroupPoll *unit = nullptr;
+    for (const GroupPoll &poll : GroupPolls) {
+        if (poll.group == group)
+            unit = &poll;
+    }
     if (!unit)
         return ResultDeviceError;
-    for (int block : unit->blocks) {
+    for (Block block : unit->blocks) {
         const ResultCode result = m_readBlock(block);
         if (result != ResultOk)
             return result;

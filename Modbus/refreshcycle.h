@@ -2,16 +2,17 @@
 #define REFRESHCYCLE_H
 
 #include "Modbus/registeraccess.h"
+#include "Modbus/registermap.h"
 
 #include <QObject>
 
 #include <functional>
 
 // Groups of blocks polled together, numbered after the block that spans them.
-enum BlockGroup {
-    GroupComparators = 8,  // comparators 1-6, then 7-8
-    GroupDataTrans = 11,   // serial ports, Ethernet, analog output
-    GroupSystemInfo = 15   // system information, MAC addresses, voltage coefficient
+enum class BlockGroup {
+    Comparators = 8,  // comparators 1-6, then 7-8
+    DataTrans = 11,   // serial ports, Ethernet, analog output
+    SystemInfo = 15   // system information, MAC addresses, voltage coefficient
 };
 
 // The periodic refresh of the device mirror. Each tick reads the header
@@ -24,7 +25,7 @@ class RefreshCycle : public QObject
 
 public:
     // Reads one register block and decodes it into the device mirror.
-    using BlockReader = std::function<ResultCode(int block)>;
+    using BlockReader = std::function<ResultCode(Block block)>;
 
     explicit RefreshCycle(BlockReader readBlock, QObject *parent = nullptr);
 
@@ -33,10 +34,10 @@ public:
 
     ResultCode pollHeaderBlocks();
     // Reads the block; its page is refreshed whatever the result.
-    ResultCode pollBlock(int block);
+    ResultCode pollBlock(Block block);
     // Reads the group's blocks up to the first failure; its page is
     // refreshed only when every block was read.
-    ResultCode pollBlockGroup(int group);
+    ResultCode pollBlockGroup(BlockGroup group);
     // True unless the client is connected; a dropped TCP link is retried.
     bool isLinkDown();
 

