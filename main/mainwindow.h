@@ -2,6 +2,7 @@
 #define MAINWINDOW_H
 
 #include "Modbus/settings.h"
+#include "main/liveheader.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -10,10 +11,7 @@ QT_BEGIN_NAMESPACE
 namespace Ui { class MainWindow; }
 QT_END_NAMESPACE
 
-class QLabel;
-class QPushButton;
 class QTimer;
-class QTranslator;
 class ModbusSetting;
 class MainInterface;
 class BasicConfig;
@@ -23,13 +21,17 @@ class DataTrans;
 class TestMaintain;
 class DisplayWeightThread;
 class RefreshCycle;
+class Appearance;
+class PageNavigator;
 
 // Width the pages lay out for when the window is not maximised; follows the
 // operator's resizing and survives maximise/restore.
 extern int g_normalWidth;
 
-// The one top-level window: frameless, with its own title row, the live
-// weight header, the page navigation, the page stack and a status bar.
+// The one top-level window: frameless, with its own title row, painted
+// shadow and edge resizing. It composes the live weight header and status bar
+// (LiveHeader), the page navigation and stack (PageNavigator) and the language
+// and theme switcher (Appearance), and runs the link's life cycle.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -72,12 +74,6 @@ public slots:
 private slots:
     void initActions();
     void on_ButtonDisconnect_clicked();
-    void on_ButtonMainInterface_clicked();
-    void on_ButtonBasicConfig_clicked();
-    void on_ButtonWeightCal_clicked();
-    void on_ButtonApplication_clicked();
-    void on_ButtonDataTrans_clicked();
-    void on_ButtonTestMaintain_clicked();
     void on_Btn_Max_clicked();
     void on_Btn_Min_clicked();
     void on_Btn_Close_clicked();
@@ -95,25 +91,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void setIconSet(bool light);
-    QString connectNormalStyle() const;
     void adjustPages(int width);
-    // Tab follows the groups of the page shown, top to bottom, left to right.
-    void orderTabStops();
     void resizeFromEdge(const QPoint &globalPos);
     void updateFrameMargin();
     void shutdown();
-    void refreshPage(int page);
     // The label of the communication state in the present language.
     void showCommunication();
-    void showConnectState(const QString &text, const QString &style);
-    // A page's note in the status bar, for a few seconds.
-    void showNotice(const QString &text);
-    void showStatusBits(quint32 status, bool force);
 
     Ui::MainWindow *ui;
-    QLabel *m_noticeLabel = nullptr;
-    QTimer *m_noticeTimer = nullptr;
+    LiveHeader *m_header = nullptr;
+    PageNavigator *m_navigator = nullptr;
+    Appearance *m_appearance = nullptr;
     ModbusSetting *m_connectionPage;
     MainInterface *m_mainInterface;
     BasicConfig *m_basicConfig;
@@ -123,9 +111,7 @@ private:
     TestMaintain *m_testMaintain;
     Settings m_settings;
 
-    int m_stackIndex[6] = {};
     int m_connectionStackIndex = 0;
-    QPushButton *m_navButtons[6] = {};
 
     bool m_dragging = false;
     bool m_resizing = false;
@@ -136,12 +122,6 @@ private:
     QRect m_pressGeometry;
     QRect m_normalGeometry;
 
-    QTranslator *m_translator = nullptr;
-    // The language last applied (0 English, 1 Chinese): what the pages and
-    // the header show, even when g_language was re-read from setting.ini.
-    int m_language = 0;
-    bool m_lightMode = false;
-    enum Communication { CommunicationUnknown, CommunicationNormal, CommunicationError };
     Communication m_communication = CommunicationUnknown; // since the last link-up
 
     QTimer *m_disconnectTimer = nullptr;

@@ -1,0 +1,48 @@
+#ifndef APPEARANCE_H
+#define APPEARANCE_H
+
+namespace Ui { class MainWindow; }
+class MainInterface;
+class ModbusSetting;
+class QObject;
+class QTranslator;
+
+// The language and theme switcher of the main window: the catalogue of the
+// language, the application's style sheet, the icon sets of the window's
+// buttons and the theme of the curves. It remembers what it applied last,
+// which is what the window shows even when g_language or g_uiMode were re-read
+// from setting.ini since.
+class Appearance
+{
+public:
+    Appearance(Ui::MainWindow *ui, ModbusSetting *connectionPage, MainInterface *mainInterface,
+               QObject *translatorParent);
+
+    // Puts the style sheet of the saved language and theme on the application
+    // before any widget exists: put on afterwards, it would polish the whole
+    // window again.
+    static void applySavedSheet();
+
+    // Installs the catalogue of g_language and the language button's icon, and
+    // saves the choice; the window then re-applies its texts.
+    void installLanguage();
+    // Applies the theme of g_uiMode for the language last installed.
+    void applyTheme();
+
+    // 0 English, 1 Chinese: the language last installed.
+    int language() const { return m_language; }
+    bool isLight() const { return m_lightMode; }
+
+private:
+    void setIconSet(bool light);
+
+    Ui::MainWindow *ui;
+    ModbusSetting *m_connectionPage;
+    MainInterface *m_mainInterface;
+    QObject *m_translatorParent;
+    QTranslator *m_translator = nullptr;
+    int m_language = 0;
+    bool m_lightMode = false;
+};
+
+#endif // APPEARANCE_H

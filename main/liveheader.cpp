@@ -1,0 +1,209 @@
+#include "main/liveheader.h"
+#include "ui_mainwindow.h"
+
+#include "Modbus/devicemirror.h"
+#include "Modbus/presentation.h"
+#include "main/errormessages.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTimer>
+
+#include <cstring>
+
+namespace {
+
+// How long a page's note stays in the status bar.
+constexpr int NoticeMs = 6000;
+
+// "Communication-Normal" in a green that reads on the status bar of each theme
+// (plain green on the dark grey is below 2.5:1).
+const char *const ConnectNormalDark = "color: limegreen;"; // 5.8:1 on #353535
+const char *const ConnectNormalLight = "color: darkgreen;"; // 6.0:1 on #E6E6E6
+const char *const ConnectErrorStyle = "color: red;";
+// White on a dark red reads over either theme.
+const char *const NoticeStyle = "QLabel { color: white; background-color: #8b1a1a; border: 1px solid #d04040;"
+                                " border-radius: 3px; padding: 4px 8px; }";
+
+// What the weight header showed last; kept for the life of the process.
+struct HeaderCache
+{
+    quint32 unit = 0;
+    quint32 decimalPoint = 0;
+    quint32 status = 0;
+    bool bitShown[12] = {};
+    quint32 sensorVoltage = 0;
+    quint32 errorBits = 0;
+    QString weightText;
+    QString weightLabelText;
+};
+HeaderCache s_header;
+
+// The device reports these weights while it cannot show a value.
+constexpr qint32 WeightUnavailable = 9999999;
+
+} // namespace
+
+// The header's texts belong to the window's form: they translate in its
+// context ("MainWindow").
+
+LiveHeader::LiveHeader(Ui::MainWindow *form)
+    : ui(form)
+{
+    // Notes of the pages (an edit the device refused, and why) float just
+    // above the status bar: the bar itself has no room to spare, and its
+    // communication state is rewritten on every tick.
+    m_noticeLabel = new QLabel(ui->centralwidget);
+    m_noticeLabel->setObjectName(QStringLiteral("label_Notice"));
+    m_noticeLabel->setStyleSheet(QString::fromLatin1(NoticeStyle));
+    m_noticeLabel->setWordWrap(true);
+    m_noticeLabel->hide();
+    m_noticeTimer = new QTimer(m_noticeLabel);
+    m_noticeTimer->setSingleShot(true);
+    QLabel *label = m_noticeLabel;
+    QObject::connect(m_noticeTimer, &QTimer::timeout, label, [label] {
+        label->hide();
+        label->clear();
+    });
+}
+
+void LiveHeader::showCommunication(Communication state)
+{
+    switch (state) {
+    case CommunicationUnknown:
+        ui->label_ConnectState->clear();
+        break;
+    case CommunicationNormal:
+        showConnectState(QCoreApplication::translate("MainWindow", "Communication-Normal"), connectNormalStyle());
+        break;
+    case CommunicationError:
+        showConnectState(QCoreApplication::translate("MainWindow", "Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
+        break;
+    }
+}
+
+void LiveHeader::setLightTheme(bool light)
+{
+    m_light = light;
+    // The green of the communication state follows the theme at once.
+    const QString shown = ui->label_ConnectState->styleSheet();
+    if (shown == QLatin1String(ConnectNormalDark) || shown == QLatin1String(ConnectNormalLight))
+        ui->label_ConnectState->setStyleSheet(connectNormalStyle());
+}
+
+QString LiveHeader::connectNormalStyle() const
+{
+    return QString::fromLatin1(m_light ? ConnectNormalLight : ConnectNormalDark);
+}
+
+void LiveHeader::showConnectState(const QString &text, const QString &style)
+{
+    // Setting a style sheet re-polishes the label even when it is the same
+    // one; on every tick that was most of the cost of an idle link.
+    if (ui->label_ConnectState->text() != text)
+        ui->label_ConnectState->setText(text);
+    if (ui->label_ConnectState->styleSheet() != style)
+        ui->label_ConnectState->setStyleSheet(style);
+}
+
+void LiveHeader::showNotice(const QString &text)
+{
+    m_noticeLabel->setText(text);
+    const int margin = 8;
+    // One line when it fits, wrapped at the window's width otherwise.
+    const int padding = 2 * (8 + 1) + 16; // the style sheet's padding and border, and slack
+    const int widest = qMax(200, ui->centralwidget->width() - 2 * margin);
+    const int width = qMin(widest, m_noticeLabel->fontMetrics().horizontalAdvance(text) + padding);
+    m_noticeLabel->setFixedSize(width, m_noticeLabel->heightForWidth(width));
+    const QPoint bar = ui->widget_down->mapTo(ui->centralwidget, QPoint(0, 0));
+    m_noticeLabel->move(bar.x() + margin, qMax(0, bar.y() - m_noticeLabel->height() - 4));
+    m_noticeLabel->raise();
+    m_noticeLabel->show();
+    m_noticeTimer->start(NoticeMs);
+}
+
+void LiveHeader::showStatusBits(quint32 status, bool force)
+{
+    for (int bit = 0; bit < 12; ++bit) {
+        const bool set = status & (1u << bit);
+        // Bit 0 acts on a change only; a set higher bit acts on every change
+        // of the word.
+        const bool act = force || set != s_header.bitShown[bit] || (bit != 0 && set);
+        if (!act)
+            continue;
+        s_header.bitShown[bit] = set;
+        switch (bit) {
+        case 0:
+            ui->Lab_Stable->setStyleSheet(set ? QStringLiteral("border-image: url(:/images/Stable.png);")
+                                              : QStringLiteral("border-image: None;"));
+            break;
+        case 1:
+            ui->Lab_Zero->setStyleSheet(
+                set ? QStringLiteral("border-image: url(:/images/Zero1.png); background-color:rgb(46,47,48);")
+                    : QStringLiteral("border-image: None;"));
+            break;
+        case 9:
+            if (set)
+                ui->label_NetFlag->setText(QCoreApplication::translate("MainWindow", "NET"));
+            else
+                ui->label_NetFlag->clear();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void LiveHeader::showLiveValues(bool force, int language)
+{
+    const LiveFields &live = g_mirror.live;
+    if (live.decimalPoint != s_header.decimalPoint || live.unit != s_header.unit) {
+        s_header.decimalPoint = live.decimalPoint;
+        s_header.unit = live.unit;
+    }
+    const int decimals = clampedDecimals(s_header.decimalPoint);
+    const QString unitName = UnitNames.value(int(s_header.unit));
+
+    if (live.status != s_header.status || force) {
+        s_header.status = live.status;
+        showStatusBits(live.status, force);
+    }
+
+    // An overload message (status bits 4 to 7, the lowest set one) stands in
+    // for the weight for as long as its bit is set.
+    static const char *const overloadTexts[] = {
+        QT_TRANSLATE_NOOP("MainWindow", "Over Full Scale"), QT_TRANSLATE_NOOP("MainWindow", "Weight Under Limit"),
+        QT_TRANSLATE_NOOP("MainWindow", "Loadcell Over"), QT_TRANSLATE_NOOP("MainWindow", "Loadcell Under")};
+    const quint32 overload = (live.status >> 4) & 0xF;
+    const qint32 weight = qint32(live.weight);
+    if (overload != 0)
+        s_header.weightText =
+            QCoreApplication::translate("MainWindow", overloadTexts[qCountTrailingZeroBits(overload)]);
+    else if (weight != WeightUnavailable && weight != -WeightUnavailable)
+        s_header.weightText = formatScaled(weight, decimals) + QLatin1Char(' ') + unitName;
+    if (force || s_header.weightLabelText != s_header.weightText) {
+        s_header.weightLabelText = s_header.weightText;
+        ui->labelweight_1->setText(s_header.weightText);
+    }
+
+    if (live.sensorVoltage != s_header.sensorVoltage || force) {
+        s_header.sensorVoltage = live.sensorVoltage;
+        ui->label_Mv_1->setText(formatScaled(qint32(live.sensorVoltage), 4) + QStringLiteral(" mV"));
+    }
+
+    float flowRate;
+    static_assert(sizeof flowRate == sizeof live.flowRate, "flow rate travels as a single-precision float");
+    std::memcpy(&flowRate, &live.flowRate, sizeof flowRate);
+    ui->label_FlowRate_1->setText(QStringLiteral("%1 %2/%3")
+                                      .arg(QString::number(double(flowRate), 'f', decimals), unitName,
+                                           TimeUnitNames.value(int(g_mirror.weightCal[16]))));
+
+    if (live.errorBits != s_header.errorBits || force) {
+        s_header.errorBits = live.errorBits;
+        // The language the window shows, not the one setting.ini last held.
+        const ErrorLine line = errorLine(live.errorBits, language != 0);
+        ui->label_ErrorMessage_1->setText(line.text);
+        if (line.fontSizePx > 0)
+            ui->label_ErrorMessage_1->setStyleSheet(QStringLiteral("font-size: %1px;").arg(line.fontSizePx));
+    }
+}
