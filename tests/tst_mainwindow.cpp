@@ -13,7 +13,6 @@
 #include "windowparts.h"
 
 #include <QAbstractSpinBox>
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -124,7 +123,6 @@ private slots:
     void tabOrder();
     void linkParameters_data();
     void linkParameters();
-    void exitActionCloses();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -144,8 +142,6 @@ void tst_MainWindow::initTestCase()
     // Keeps the connection page from writing setting.ini beside the binary.
     qputenv("R7CONFIG_SETTINGS_DIR", m_settingsDir.path().toLocal8Bit());
     TestSupport::installMessageCollector(TestSupport::PassAll);
-    // The exit test closes the last window; that must not end the run.
-    QApplication::setQuitOnLastWindowClosed(false);
 
     m_window.reset(new MainWindow);
     // As the application shows it: without a frame, window and client positions agree.
@@ -603,13 +599,6 @@ void tst_MainWindow::linkParameters()
     QCOMPARE(child<QLabel>("label_DwordFormat")->text(),
              settings.dwordFormat == 0 ? QStringLiteral("AB-CD") : QStringLiteral("CD-AB"));
     QCOMPARE(child<QLabel>("label_Delay")->text(), QStringLiteral("%1ms").arg(delay));
-}
-
-void tst_MainWindow::exitActionCloses()
-{
-    QVERIFY(m_window->isVisible());
-    child<QAction>("actionExit")->trigger();
-    QVERIFY(!m_window->isVisible());
 }
 
 QTEST_MAIN(tst_MainWindow)
