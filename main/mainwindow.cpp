@@ -8,6 +8,7 @@
 #include "App/testmaintain.h"
 #include "App/weightcal.h"
 #include "Excel/spreadsheet.h"
+#include "Modbus/devicelink.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/displayweightthread.h"
 #include "Modbus/linkstate.h"
@@ -205,7 +206,7 @@ MainWindow::MainWindow(QWidget *parent)
     }
 
     m_worker = new DisplayWeightThread(this);
-    m_refresh = new RefreshCycle([this](int block) { return m_connectionPage->readBlock(block); }, this);
+    m_refresh = new RefreshCycle([](int block) { return DeviceLink::instance().readBlock(block); }, this);
     connect(m_refresh, &RefreshCycle::headerRead, this, [this] { showLiveValues(false); });
     connect(m_refresh, &RefreshCycle::pageRead, this, &MainWindow::refreshPage);
     connect(m_refresh, &RefreshCycle::communicationChanged, this, [this](bool normal) {
@@ -741,7 +742,7 @@ void MainWindow::disconnectModbus()
 {
     m_disconnectTimer->stop();
     g_pageIndex = PageConnection;
-    disconnectClient();
+    DeviceLink::instance().close();
     m_connectionPage->initInterface();
     ui->WeightDisplay->hide();
     ui->widget->hide();
@@ -750,7 +751,6 @@ void MainWindow::disconnectModbus()
     // No ticks without a link; the next link-up lets them run again.
     g_tickPending = true;
     setLinkClosing(false);
-    emit linkDown();
 }
 
 void MainWindow::on_ButtonMainInterface_clicked()
@@ -993,7 +993,7 @@ void MainWindow::updateFrameMargin()
 void MainWindow::shutdown()
 {
     m_worker->stop();
-    disconnectClient();
+    DeviceLink::instance().close();
     stopSpreadsheet();
     qDebug() << "destroy------";
 }
