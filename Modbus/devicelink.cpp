@@ -36,8 +36,10 @@ LinkProof DeviceLink::open(const LinkSettings &settings)
 {
     m_settings = settings;
     QModbusClient *c = client();
-    const bool fits = c && (settings.tcp ? qobject_cast<QModbusTcpClient *>(c) != nullptr
-                                         : qobject_cast<RtuSerialClient *>(c) != nullptr);
+    // A client of the other protocol, or one still in use, is replaced.
+    const bool fits = c && c->state() == QModbusDevice::UnconnectedState
+        && (settings.tcp ? qobject_cast<QModbusTcpClient *>(c) != nullptr
+                         : qobject_cast<RtuSerialClient *>(c) != nullptr);
     if (!fits) {
         close();
         // No parent: the client goes in close(), before the application does.

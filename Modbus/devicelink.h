@@ -47,8 +47,9 @@ public:
     static DeviceLink &instance();
 
     // Opens the link and proves it with a read of registers 0 and 1 (see
-    // openAndProveLink). A client put in place beforehand (setModbusClient)
-    // of the right protocol is used; otherwise one is made. A link that does
+    // openAndProveLink). An unconnected client put in place beforehand
+    // (setModbusClient) of the right protocol is used; otherwise one is made
+    // in place of the one there may be. A link that does
     // not prove itself is left open; the caller closes it or keeps it.
     LinkProof open(const LinkSettings &settings);
     // Disconnects and destroys the client; requests still being waited for
