@@ -119,7 +119,8 @@ private slots:
         QObject scope;
         if (situation == QLatin1String("closing"))
             QTimer::singleShot(50, &scope, [] { setLinkClosing(true); });
-        QTimer::singleShot(situation == QLatin1String("destroyed") ? 50 : 5000, &scope, [] { DeviceLink::instance().close(); });
+        QTimer::singleShot(situation == QLatin1String("destroyed") ? 50 : 5000, &scope,
+                           [] { DeviceLink::instance().close(); });
         quint16 buffer[2] = {0xAAAA, 0xBBBB};
         const Settings at100 = request(100, 2);
         QTEST(int(write ? writeRegisters(client, at100, buffer) : readRegisters(client, at100, buffer)), "expected");
@@ -157,16 +158,12 @@ private slots:
             QVERIFY2(pair.start(), qPrintable(pair.errorString()));
             slowLine.reset(new SimProcess({"--rtu", pair.second(), "--baud", "4800", "--line-timing"}));
             QVERIFY2(slowLine->start(), qPrintable(slowLine->errorString()));
-            auto *rtu = new RtuSerialClient;
-            rtu->setConnectionParameter(QModbusDevice::SerialPortNameParameter, pair.first());
-            rtu->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 4800);
-            rtu->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
-            rtu->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, 8);
-            rtu->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, 1);
-            rtu->setNumberOfRetries(0);
-            setModbusClient(rtu);
-            QVERIFY(openAndProveLink(rtu, timeoutMs, 1).ok());
-            client = rtu;
+            LinkSettings line; // 8N1, unit 1
+            line.serialPort = pair.first();
+            line.baud = 4800;
+            line.timeoutMs = timeoutMs;
+            QVERIFY(DeviceLink::instance().open(line).ok());
+            client = DeviceLink::instance().client();
             at = request(500, 120);
         } else {
             client = connectLoopbackClient(m_sim->tcpPort(), timeoutMs);
