@@ -4,6 +4,7 @@
 #include "Excel/exeltowrite.h"
 #include "Excel/parametertransfer.h"
 #include "Excel/spreadsheet.h"
+#include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 
@@ -137,7 +138,7 @@ void TestMaintain::on_But_Import_clicked()
     int result;
     {
         BarFeed feed(pageTransfer(), ExelToWrite::ImportBar, ui->progressBar_Import);
-        result = pageTransfer().importWorkbook(workbookCollection(), path, modbusClient());
+        result = pageTransfer().importWorkbook(workbookCollection(), path, DeviceLink::instance().client());
     }
     if (!self) {
         s_importIdle = true;
@@ -188,7 +189,8 @@ void TestMaintain::on_Btu_Export_clicked()
         BarFeed feed(pageTransfer(), ExelToWrite::ExportBar, ui->progressBar_Export);
         pageTransfer().setRowByRow(rowByRowExport());
         result = ParameterTransfer::exportParameters(pageTransfer(), workbookCollection(), g_language,
-                                                     QCoreApplication::applicationDirPath(), modbusClient(), &file);
+                                                     QCoreApplication::applicationDirPath(),
+                                                     DeviceLink::instance().client(), &file);
     }
     if (!self) {
         s_exportIdle = true;

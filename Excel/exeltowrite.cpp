@@ -3,6 +3,7 @@
 #include "Excel/readplan.h"
 #include "Excel/spreadsheet.h"
 #include "Excel/xlsxworkbook.h"
+#include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/parameterentry.h"
 #include "Modbus/registermap.h"
@@ -16,8 +17,6 @@
 #include <cstring>
 
 namespace {
-
-bool s_running = false;
 
 // A write to these starts something (zero capture, a calibration point at the
 // present load, a reset) instead of storing a value.
@@ -95,11 +94,6 @@ QString TransferReport::summary(bool exporting) const
 ExelToWrite::ExelToWrite(QObject *parent)
     : QObject(parent)
 {
-}
-
-bool ExelToWrite::isRunning()
-{
-    return s_running;
 }
 
 bool ExelToWrite::touchesActionRegister(quint32 address, int count)
@@ -198,11 +192,14 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
     qDebug() << QStringLiteral("文件数据行数为: %1").arg(rows);
 
     qDebug() << "正在读取数据 包含的 ok 关键字";
-    // Polling pauses for the whole row loop; the refresh cycle also checks
-    // isRunning(), as a tick under way when the transfer started would lower
-    // the flag again at its end.
+    // Polling pauses for the whole row loop: the transfer holds the link,
+    // which a tick under way when the transfer started sees at its end.
+    DeviceLink &link = DeviceLink::instance();
+    if (!link.take(LinkUser::Transfer)) {
+        book->close();
+        return Aborted;
+    }
     g_tickPending = true;
-    s_running = true;
     const Bar bar = exporting ? ExportBar : ImportBar;
     emit progressRange(bar, 1, rows);
 
@@ -217,9 +214,9 @@ int ExelToWrite::transfer(Direction direction, WorkbookCollection *books, const 
     const QPointer<QModbusClient> guardedClient(client);
     // Polling resumes only over a link that is still up; after Disconnect it
     // stays paused until the next link-up.
-    const auto endRowLoop = [&guardedClient, &closing] {
+    const auto endRowLoop = [&guardedClient, &closing, &link] {
         disconnect(closing);
-        s_running = false;
+        link.giveBack(LinkUser::Transfer);
         if (!g_linkClosing && guardedClient && guardedClient->state() == QModbusDevice::ConnectedState)
             g_tickPending = false;
     };

@@ -85,10 +85,6 @@ public:
     void setRowByRow(bool rowByRow) { m_rowByRow = rowByRow; }
     bool rowByRow() const { return m_rowByRow; }
 
-    // True from the first row of a transfer to its end: the refresh cycle
-    // starts no tick meanwhile.
-    static bool isRunning();
-
     // Registers whose write is an action (zero capture, calibration points,
     // resets) rather than a stored value: never imported.
     static bool touchesActionRegister(quint32 address, int count);

@@ -1,7 +1,7 @@
 #include "Excel/parametertransfer.h"
 
 #include "Excel/exeltowrite.h"
-#include "main/apppaths.h"
+#include "Base/apppaths.h"
 
 #include <QDebug>
 #include <QDir>

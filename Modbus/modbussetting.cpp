@@ -1,12 +1,9 @@
 #include "Modbus/modbussetting.h"
 #include "ui_modbussetting.h"
 
-#include "main/apppaths.h"
-
-#include "Modbus/linkopener.h"
+#include "Base/apppaths.h"
+#include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
-#include "Modbus/registerblocks.h"
-#include "Modbus/registeraccess.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
@@ -17,8 +14,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
-#include "Modbus/rtuclient.h"
-#include <QModbusTcpClient>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -27,8 +22,6 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QUrl>
-#include <QVariant>
-#include <QVarLengthArray>
 
 namespace {
 
@@ -191,47 +184,20 @@ void ModbusSetting::showWarning(const QString &text)
     box.exec();
 }
 
-void ModbusSetting::on_connectButton_clicked()
+LinkSettings ModbusSetting::linkSettings()
 {
-    // The sequence waits twice with the event loop running; a second click in
-    // the meantime must not start a second client or a second test read.
-    if (m_connecting)
-        return;
-    QScopedValueRollback<bool> connecting(m_connecting, true);
-    QPointer<ModbusSetting> self(this);
-
-    if (!modbusClient()) {
-        QModbusClient *client = nullptr;
-        if (ui->connectType->currentIndex() == 0)
-            client = new RtuSerialClient(this);
-        else
-            client = new QModbusTcpClient(this);
-        setModbusClient(client);
-        // A serial port that fails under the client (adapter pulled, line
-        // gone) keeps raising errors while it stays open; close it so the
-        // link reads as down. Queued: the client is inside its own handler.
-        // A TCP client closes its socket by itself.
-        if (qobject_cast<RtuSerialClient *>(client)) {
-            connect(client, &QModbusDevice::errorOccurred, client, [client](QModbusDevice::Error error) {
-                if (error == QModbusDevice::ConnectionError && client->state() == QModbusDevice::ConnectedState)
-                    QMetaObject::invokeMethod(client, &QModbusDevice::disconnectDevice, Qt::QueuedConnection);
-            });
-        }
-    }
-    QModbusClient *client = modbusClient();
-    if (client->state() == QModbusDevice::ConnectedState)
-        return;
-
     settings();
-    if (qobject_cast<RtuSerialClient *>(client)) {
-        g_connType = 0;
-        client->setConnectionParameter(QModbusDevice::SerialPortNameParameter, m_settings.SerialNum);
-        client->setConnectionParameter(QModbusDevice::SerialParityParameter, m_settings.parity);
-        client->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, m_settings.baud);
-        client->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, m_settings.dataBits);
-        client->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, m_settings.stopBits);
-    } else {
-        g_connType = 1;
+    m_settings.slaveId = ui->spinboxSlaveId->value();
+    m_settings.dwordFormat = ui->DwordFormat->currentIndex();
+
+    LinkSettings link;
+    link.tcp = m_settings.connectType != 0;
+    link.serialPort = m_settings.SerialNum;
+    link.parity = m_settings.parity;
+    link.baud = m_settings.baud;
+    link.dataBits = m_settings.dataBits;
+    link.stopBits = m_settings.stopBits;
+    if (link.tcp) {
         // An IPv6 address goes in brackets, here and for the client, which
         // joins host and port the same way: bare, its last group would be
         // taken for the port.
@@ -240,22 +206,31 @@ void ModbusSetting::on_connectButton_clicked()
         const QString address = host + QLatin1Char(':') + m_settings.EditPort;
         qDebug() << "IP" << address;
         const QUrl url = QUrl::fromUserInput(address);
-        client->setConnectionParameter(QModbusDevice::NetworkPortParameter, url.port());
-        client->setConnectionParameter(QModbusDevice::NetworkAddressParameter, v6 ? host : url.host());
+        link.host = v6 ? host : url.host();
+        link.port = url.port();
     }
-    client->setNumberOfRetries(m_settings.numberOfRetries);
-
-    m_settings.slaveId = ui->spinboxSlaveId->value();
-    m_settings.dwordFormat = ui->DwordFormat->currentIndex();
-    g_slaveId = m_settings.slaveId;
-    g_dwordFormat = m_settings.dwordFormat;
-    m_settings.num = 2;
-    m_settings.address = 0;
-    qDebug() << "m_settings.EditIP" << m_settings.EditIP;
-
+    link.unitId = m_settings.slaveId;
+    link.wordOrder = m_settings.dwordFormat;
     // The Delay field is the link's time-out: for the connection, the test
     // read and every request after it.
-    const LinkProof proof = openAndProveLink(client, m_settings.responseTime, m_settings.slaveId);
+    link.timeoutMs = m_settings.responseTime;
+    link.retries = m_settings.numberOfRetries;
+    return link;
+}
+
+void ModbusSetting::on_connectButton_clicked()
+{
+    // The sequence waits with the event loop running; a second click in the
+    // meantime must not start a second client or a second test read.
+    if (m_connecting)
+        return;
+    QScopedValueRollback<bool> connecting(m_connecting, true);
+    QPointer<ModbusSetting> self(this);
+    DeviceLink &link = DeviceLink::instance();
+    if (link.isUp())
+        return;
+
+    const LinkProof proof = link.open(linkSettings());
     if (!self)
         return;
     if (proof.step != LinkStep::NotReached)
@@ -267,7 +242,7 @@ void ModbusSetting::on_connectButton_clicked()
     }
     qDebug() << (proof.step == LinkStep::NotReached ? "连接失败" : "读取失败") << proof.detail
              << "settings().SerialNum" << m_settings.SerialNum;
-    disconnectClient();
+    link.close();
     showWarning(tr("Operation Failed,Please try again!"));
 }
 
@@ -330,7 +305,7 @@ void ModbusSetting::loadSettings()
 
     // While a link is up the fields show the settings it runs with, which
     // the file may no longer hold.
-    if (modbusClient() && modbusClient()->state() == QModbusDevice::ConnectedState) {
+    if (DeviceLink::instance().isUp()) {
         ini.endGroup();
         loadModes(ini);
         return;
@@ -388,20 +363,4 @@ bool ModbusSetting::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-ResultCode ModbusSetting::readBlock(Block block)
-{
-    if (int(block) < 0 || int(block) >= RegisterBlockCount)
-        return ResultDeviceError;
-    const RegisterBlock &range = RegisterBlocks[int(block)];
-    m_settings.address = range.start;
-    m_settings.num = quint16(range.count);
-    // Sized by the block, so even the blocks that are never polled cannot
-    // overrun it.
-    QVarLengthArray<quint16, LargestPolledBlock> words(range.count);
-    const ResultCode result = readRegisters(modbusClient(), Settings(m_settings), words.data());
-    if (result == ResultOk)
-        decodeBlock(block, words.constData());
-    return result;
 }

@@ -1,8 +1,7 @@
 #ifndef MODBUSSETTING_H
 #define MODBUSSETTING_H
 
-#include "Modbus/registeraccess.h"
-#include "Modbus/registermap.h"
+#include "Modbus/devicelink.h"
 #include "Modbus/settings.h"
 
 #include <QMainWindow>
@@ -29,9 +28,8 @@ public:
     void saveSettings();
     void showWarning(const QString &text);
 
-    // Reads one register block with the link settings and decodes it into the
-    // device mirror; a failed read leaves the mirror as it was.
-    ResultCode readBlock(Block block);
+    // The link the form describes (settings() plus unit and word order).
+    LinkSettings linkSettings();
 
     // Directory that holds "setting.ini": R7CONFIG_SETTINGS_DIR when set
     // (tests, several devices), else the executable's directory, or the

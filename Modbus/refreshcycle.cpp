@@ -1,10 +1,11 @@
 #include "Modbus/refreshcycle.h"
 
-#include "Excel/exeltowrite.h"
+#include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/registerblocks.h"
 
 #include <QModbusClient>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <initializer_list>
@@ -86,10 +87,12 @@ void RefreshCycle::tick()
         return;
     QScopedValueRollback<bool> inTick(m_inTick, true);
 
-    // A workbook transfer has the link to itself: g_tickPending stays raised
-    // and the transfer lowers it at its end.
-    if (ExelToWrite::isRunning())
+    // A transfer or a scan has the link to itself: g_tickPending stays
+    // raised and the holder lowers it at its end.
+    DeviceLink &link = DeviceLink::instance();
+    if (!link.take(LinkUser::Polling))
         return;
+    const auto giveBack = qScopeGuard([&link] { link.giveBack(LinkUser::Polling); });
 
     // Ticking stops here until the next link-up: g_tickPending stays set.
     if (g_linkClosing)
@@ -113,16 +116,18 @@ void RefreshCycle::tick()
         g_commError = false;
     }
     // The link may have been torn down during the waits above; then the
-    // ticks stay stopped until the next link-up.
-    if (g_pageIndex != PageConnection && !ExelToWrite::isRunning())
+    // ticks stay stopped until the next link-up. A transfer that took the
+    // link meanwhile lowers the flag itself.
+    if (g_pageIndex != PageConnection && link.holder() == LinkUser::Polling)
         g_tickPending = false;
 }
 
 bool RefreshCycle::isLinkDown()
 {
-    QModbusClient *client = modbusClient();
-    if (client && client->state() == QModbusDevice::ConnectedState)
+    const DeviceLink &link = DeviceLink::instance();
+    if (link.isUp())
         return false;
+    QModbusClient *client = link.client();
     // A dropped TCP link is retried on every tick; connecting runs in the
     // background, so the window never waits for it.
     if (client && g_connType == 1 && client->state() == QModbusDevice::UnconnectedState) {

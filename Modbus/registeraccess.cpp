@@ -456,18 +456,6 @@ quint32 readParameter(int address, int count)
     return value;
 }
 
-void disconnectClient()
-{
-    QModbusClient *client = modbusClient();
-    if (!client)
-        return;
-    setModbusClient(nullptr);
-    // Requests still being waited for notice the destruction through their
-    // QPointers and end with ResultNoLink.
-    client->disconnectDevice();
-    delete client;
-}
-
 void delayMs(int ms)
 {
     QElapsedTimer elapsed;
@@ -484,22 +472,4 @@ void delayMs(int ms)
         if (!woken)
             return;
     }
-}
-
-int accessSlaveId(int value, int mode)
-{
-    if (mode == 0)
-        return g_slaveId;
-    if (mode == 1)
-        g_slaveId = value;
-    return 0;
-}
-
-int accessDwordFormat(int value, int mode)
-{
-    if (mode == 0)
-        return g_dwordFormat;
-    if (mode == 1)
-        g_dwordFormat = value;
-    return 0;
 }

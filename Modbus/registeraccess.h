@@ -37,15 +37,8 @@ ResultCode writeParameter(QModbusClient *client, quint32 value, Settings &settin
 void splitDword(quint32 value, int dwordFormat, quint16 *words);
 quint32 joinDword(const quint16 *words, int dwordFormat);
 
-// Disconnects and destroys the client; nothing when there is none.
-void disconnectClient();
-
 // Returns after at least ms milliseconds, handling events meanwhile, without
 // burning CPU.
 void delayMs(int ms);
-
-// mode 0 reads, mode 1 stores value and returns 0, other modes return 0.
-int accessSlaveId(int value, int mode);
-int accessDwordFormat(int value, int mode);
 
 #endif // REGISTERACCESS_H

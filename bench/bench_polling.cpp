@@ -6,6 +6,7 @@
 //   bench_polling rtu [SECONDS]     (38400 8N1 through a socat pty pair, the
 //                                    simulator pacing replies like a real line;
 //                                    R7BENCH_UNPACED=1: no pacing)
+#include "Modbus/devicelink.h"
 #include "Modbus/displayweightthread.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
@@ -150,7 +151,7 @@ int main(int argc, char **argv)
             for (int i = 0; i < 20; ++i) {
                 QElapsedTimer t;
                 t.start();
-                page->readBlock(Block(block));
+                DeviceLink::instance().readBlock(Block(block));
                 one.push_back(double(t.nsecsElapsed()) / 1e6);
             }
             std::sort(one.begin(), one.end());

@@ -1,5 +1,6 @@
 // Round-trip time of readRegisters against the simulator over loopback TCP,
 // and the CPU spent while a request waits on a device that never answers.
+#include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/registeraccess.h"
 
@@ -78,6 +79,6 @@ int main(int argc, char **argv)
     std::printf("  result %d after %.2f s wall, %.1f ms CPU (%.3f %% of one core)\n", int(result),
                 double(wall.elapsed()) / 1000.0, cpuUsed * 1000.0, 100.0 * cpuUsed / (double(wall.elapsed()) / 1000.0));
 
-    disconnectClient();
+    DeviceLink::instance().close();
     return 0;
 }

@@ -8,7 +8,10 @@
 //     r7config --compare backup.xlsx --tcp 192.168.101.1:502 --unit 3
 //
 // They run the Test Maintain page's transfers (ExelToWrite, the page's
-// templates and row rules) over a link given on the command line.
+// templates and row rules) over a link given on the command line, opened
+// through DeviceLink like the connection page's. The options are parsed in
+// headlessoptions.cpp, the summary and exit codes made in headlessreport.cpp;
+// this file runs the modes.
 namespace Headless {
 
 enum ExitCode {

@@ -8,6 +8,8 @@
 #include "App/testmaintain.h"
 #include "App/weightcal.h"
 #include "Excel/spreadsheet.h"
+#include "Modbus/devicelink.h"
+#include "Modbus/devicemirror.h"
 #include "Modbus/displayweightthread.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
@@ -81,7 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_appearance = new Appearance(ui, m_connectionPage, m_mainInterface, this);
 
     m_worker = new DisplayWeightThread(this);
-    m_refresh = new RefreshCycle([this](Block block) { return m_connectionPage->readBlock(block); }, this);
+    m_refresh = new RefreshCycle([](Block block) { return DeviceLink::instance().readBlock(block); }, this);
     connect(m_refresh, &RefreshCycle::headerRead, this, [this] { showLiveValues(false); });
     connect(m_refresh, &RefreshCycle::pageRead, this, [this](int page) { m_navigator->refreshPage(page); });
     connect(m_refresh, &RefreshCycle::communicationChanged, this, [this](bool normal) {
@@ -312,7 +314,7 @@ void MainWindow::disconnectModbus()
 {
     m_disconnectTimer->stop();
     g_pageIndex = PageConnection;
-    disconnectClient();
+    DeviceLink::instance().close();
     m_connectionPage->initInterface();
     ui->WeightDisplay->hide();
     ui->widget->hide();
@@ -321,7 +323,6 @@ void MainWindow::disconnectModbus()
     // No ticks without a link; the next link-up lets them run again.
     g_tickPending = true;
     setLinkClosing(false);
-    emit linkDown();
 }
 
 void MainWindow::on_Btn_Max_clicked()
@@ -517,7 +518,7 @@ void MainWindow::updateFrameMargin()
 void MainWindow::shutdown()
 {
     m_worker->stop();
-    disconnectClient();
+    DeviceLink::instance().close();
     stopSpreadsheet();
     qDebug() << "destroy------";
 }

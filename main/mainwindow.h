@@ -61,10 +61,6 @@ public:
     // Applies the theme of g_uiMode for the language last applied.
     void applyStyle();
 
-signals:
-    // The link was torn down and the connection page is showing again.
-    void linkDown();
-
 public slots:
     void InitLinkParam();
     void disconnectModbus();

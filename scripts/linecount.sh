@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count() { cat "$@" 2>/dev/null | grep -cv '^[[:space:]]*$' || true; }
-program=$(count $(git ls-files -co --exclude-standard -- 'main/*.h' 'main/*.cpp' 'Modbus/*.h' 'Modbus/*.cpp' \
+program=$(count $(git ls-files -co --exclude-standard -- 'Base/*.h' 'Base/*.cpp' 'main/*.h' 'main/*.cpp' 'Modbus/*.h' 'Modbus/*.cpp' \
     'App/*.h' 'App/*.cpp' 'Excel/*.h' 'Excel/*.cpp' 'Warning/*.h' 'Warning/*.cpp'))
 sim=$(count $(git ls-files -co --exclude-standard -- 'sim/*.h' 'sim/*.cpp'))
 tests=$(count $(git ls-files -co --exclude-standard -- 'tests/*.h' 'tests/*.cpp'))

@@ -23,7 +23,7 @@ void tst_Catalogue::everyTextHasChinese()
     QVERIFY(QFile::copy(sources + QStringLiteral("/Translate/Language_CN.ts"), copy));
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     QStringList arguments = {QStringLiteral("-locations"), QStringLiteral("none"), QStringLiteral("-no-obsolete")};
-    for (const char *folder : {"/main", "/Modbus", "/App", "/Excel", "/Warning"})
+    for (const char *folder : {"/Base", "/main", "/Modbus", "/App", "/Excel", "/Warning"})
         arguments << sources + QLatin1String(folder);
     QProcess lupdate;
     lupdate.start(QStringLiteral(R7_LUPDATE), arguments << QStringLiteral("-ts") << copy);

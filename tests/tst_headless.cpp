@@ -4,7 +4,7 @@
 #include "Excel/exeltowrite.h"
 #include "Excel/parametertable.h"
 #include "Excel/xlsxworkbook.h"
-#include "main/apppaths.h"
+#include "Base/apppaths.h"
 #include "simprocess.h"
 #include "testsupport.h"
 

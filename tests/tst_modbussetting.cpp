@@ -62,7 +62,7 @@ private slots:
         QVERIFY(m_sim.command(QStringLiteral("fail off")));
         m_page.reset(new ModbusSetting);
     }
-    void cleanup() { m_page.reset(), disconnectClient(); }
+    void cleanup() { m_page.reset(), DeviceLink::instance().close(); }
 
     // The port name out of a listed entry ("description(name)") or as typed; what the host and port
     // fields accept. The protocol shows its own fields; the wheel changes nothing; an emptied host

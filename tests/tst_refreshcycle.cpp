@@ -1,8 +1,11 @@
+#include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/refreshcycle.h"
 
 #include <QSignalSpy>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(LinkUser)
 
 // The refresh cycle against a scripted block reader: what each tick reads,
 // which page is told, and the verdict on the link.
@@ -16,6 +19,8 @@ private slots:
     void pageSchedule();
     void communicationVerdict();
     void quietTicks();
+    void linkArbitration_data();
+    void linkArbitration();
 
 private:
     QList<int> readsOfTick(int page, int tab);
@@ -126,14 +131,9 @@ void tst_RefreshCycle::communicationVerdict()
     QVERIFY(verdicts.last().at(0).toBool());
 }
 
-// Ticks that must read nothing: while the link closes, and one that would
-// start inside a wait of another.
+// A tick that would start inside a wait of another reads nothing.
 void tst_RefreshCycle::quietTicks()
 {
-    setLinkClosing(true);
-    QVERIFY(readsOfTick(PageWeightCal, 6).isEmpty());
-    setLinkClosing(false);
-
     int nested = -1;
     RefreshCycle reentrant([&](Block) {
         if (nested < 0) {
@@ -145,6 +145,49 @@ void tst_RefreshCycle::quietTicks()
     reentrant.tick();
     QCOMPARE(reentrant.failureCount(), 1);
     QCOMPARE(m_cycle.pollBlockGroup(BlockGroup(9)), ResultDeviceError); // not a group
+}
+
+void tst_RefreshCycle::linkArbitration_data()
+{
+    QTest::addColumn<LinkUser>("holder"); // takes the link before the tick
+    QTest::addColumn<bool>("takenDuring"); // a transfer takes it at the tick's first read
+    QTest::addColumn<int>("reads");
+    QTest::addColumn<bool>("pendingAfter");
+    QTest::addColumn<LinkUser>("holderAfter");
+
+    QTest::newRow("free link") << LinkUser::Nobody << false << 5 << false << LinkUser::Nobody;
+    // Disconnect's grace period: no tick reads, and ticking stays stopped.
+    QTest::newRow("link closing") << LinkUser::Nobody << false << 0 << true << LinkUser::Nobody;
+    QTest::newRow("transfer holds") << LinkUser::Transfer << false << 0 << true << LinkUser::Transfer;
+    QTest::newRow("scan holds") << LinkUser::Scan << false << 0 << true << LinkUser::Scan;
+    // The tick's end neither resumes polling nor frees the transfer's link.
+    QTest::newRow("transfer starts mid-tick") << LinkUser::Nobody << true << 5 << true << LinkUser::Transfer;
+}
+
+void tst_RefreshCycle::linkArbitration()
+{
+    QFETCH(LinkUser, holder);
+    QFETCH(bool, takenDuring);
+    QFETCH(LinkUser, holderAfter);
+    DeviceLink &link = DeviceLink::instance();
+    link.take(holder);
+    int reads = 0;
+    RefreshCycle cycle([&](Block) {
+        if (++reads == 1 && takenDuring && link.take(LinkUser::Transfer))
+            g_tickPending = true; // as a transfer does
+        return ResultOk;
+    });
+    g_pageIndex = PageMainInterface;
+    g_tickPending = true;
+    setLinkClosing(QTest::currentDataTag() == QByteArray("link closing"));
+    cycle.tick();
+    setLinkClosing(false);
+    QTEST(reads, "reads");
+    QTEST(bool(g_tickPending), "pendingAfter");
+    QCOMPARE(link.holder(), holderAfter);
+    // Another transfer or a scan gets only a free link.
+    QCOMPARE(link.take(LinkUser::Scan), holderAfter == LinkUser::Nobody);
+    link.giveBack(link.holder());
 }
 
 QTEST_GUILESS_MAIN(tst_RefreshCycle)

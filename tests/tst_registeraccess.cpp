@@ -1,3 +1,4 @@
+#include "Modbus/devicelink.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkopener.h"
 #include "Modbus/linkstate.h"
@@ -66,7 +67,7 @@ private slots:
         for (const char *command : {"noreply off", "fail off", "delay 0", "late off", "short off"})
             QVERIFY(m_sim->command(QLatin1String(command)));
     }
-    void cleanup() { disconnectClient(), setLinkClosing(false); }
+    void cleanup() { DeviceLink::instance().close(), setLinkClosing(false); }
 
     // Word order and register count of each kind of workbook parameter, both ways. Only the low 16
     // bits travel in a one-register parameter (227 keeps its 9); 1.5f (0x3FC00000) as two registers.
@@ -118,7 +119,8 @@ private slots:
         QObject scope;
         if (situation == QLatin1String("closing"))
             QTimer::singleShot(50, &scope, [] { setLinkClosing(true); });
-        QTimer::singleShot(situation == QLatin1String("destroyed") ? 50 : 5000, &scope, [] { disconnectClient(); });
+        QTimer::singleShot(situation == QLatin1String("destroyed") ? 50 : 5000, &scope,
+                           [] { DeviceLink::instance().close(); });
         quint16 buffer[2] = {0xAAAA, 0xBBBB};
         const Settings at100 = request(100, 2);
         QTEST(int(write ? writeRegisters(client, at100, buffer) : readRegisters(client, at100, buffer)), "expected");
@@ -156,23 +158,19 @@ private slots:
             QVERIFY2(pair.start(), qPrintable(pair.errorString()));
             slowLine.reset(new SimProcess({"--rtu", pair.second(), "--baud", "4800", "--line-timing"}));
             QVERIFY2(slowLine->start(), qPrintable(slowLine->errorString()));
-            auto *rtu = new RtuSerialClient;
-            rtu->setConnectionParameter(QModbusDevice::SerialPortNameParameter, pair.first());
-            rtu->setConnectionParameter(QModbusDevice::SerialBaudRateParameter, 4800);
-            rtu->setConnectionParameter(QModbusDevice::SerialParityParameter, QSerialPort::NoParity);
-            rtu->setConnectionParameter(QModbusDevice::SerialDataBitsParameter, 8);
-            rtu->setConnectionParameter(QModbusDevice::SerialStopBitsParameter, 1);
-            rtu->setNumberOfRetries(0);
-            setModbusClient(rtu);
-            QVERIFY(openAndProveLink(rtu, timeoutMs, 1).ok());
-            client = rtu;
+            LinkSettings line; // 8N1, unit 1
+            line.serialPort = pair.first();
+            line.baud = 4800;
+            line.timeoutMs = timeoutMs;
+            QVERIFY(DeviceLink::instance().open(line).ok());
+            client = DeviceLink::instance().client();
             at = request(500, 120);
         } else {
             client = connectLoopbackClient(m_sim->tcpPort(), timeoutMs);
             QVERIFY(client && m_sim->command(QStringLiteral("delay 1200")));
         }
         QTEST(int(write ? writeRegisters(client, at, buffer) : readRegisters(client, at, buffer)), "expected");
-        disconnectClient();
+        DeviceLink::instance().close();
     }
 
     // Replies that do not answer the request asked are failures, never values: a faulty gateway

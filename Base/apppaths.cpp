@@ -1,4 +1,4 @@
-#include "main/apppaths.h"
+#include "Base/apppaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,0 +1,33 @@
+#ifndef HEADLESSOPTIONS_H
+#define HEADLESSOPTIONS_H
+
+#include "Modbus/devicelink.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace Headless {
+
+enum class Mode { None, Export, Import, Compare };
+
+// What the command line asks for: one transfer, its file and its link.
+struct Options
+{
+    Mode mode = Mode::None;
+    QString file;
+    LinkSettings link; // --tcp or --rtu with the serial options, --unit, --word-order, --timeout
+    QString templateFile;
+    int language = 0;
+    bool verbose = false;
+    bool rowByRow = false;
+};
+
+enum class Parsed { Run, Help, Version, Error };
+
+// Parses the arguments (the program's name first) into o. Help and Version
+// put their text into help, Error the reason into error.
+Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QString *help);
+
+} // namespace Headless
+
+#endif // HEADLESSOPTIONS_H
