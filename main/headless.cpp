@@ -1,4 +1,5 @@
 #include "main/headless.h"
+#include "main/scanrun.h"
 
 #include "Excel/exeltowrite.h"
 #include "Excel/parametertransfer.h"
@@ -97,7 +98,8 @@ QString description()
         "                  other control characters \\xHH. Writes nothing.\n"
         "\n"
         "Exactly one link: --tcp HOST[:PORT], --tcp V6 or --tcp [V6]:PORT, or --rtu\n"
-        "DEVICE with the serial options.");
+        "DEVICE with the serial options.\n"
+        "To find a device: r7config --scan --rtu DEVICE|--tcp HOST (see --scan --help).");
 }
 
 QString epilogue()
@@ -955,6 +957,8 @@ int run(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("r7config"));
     QCoreApplication::setApplicationVersion(QStringLiteral(R7_VERSION));
+    if (scanWanted(QCoreApplication::arguments()))
+        return runScan(QCoreApplication::arguments());
 
     Options options;
     QString error, help;
