@@ -280,7 +280,7 @@ void DeviceScan::probeEnded(int index, QModbusReply *reply)
     }
     if (!m_running)
         return;
-    emit progress(m_done, m_probes.size(), msLeft(), hit.text());
+    emit progress(m_done, m_probes.size(), msLeft(), hit);
     if (answered && m_stopAtFirst) {
         finish(true, QString());
         return;

@@ -87,7 +87,7 @@ public:
     int total() const { return m_probes.size(); }
 
 signals:
-    void progress(int done, int total, qint64 msLeft, const QString &where);
+    void progress(int done, int total, qint64 msLeft, const ScanHit &probed); // probed: the unit and line just asked
     void found(const ScanHit &hit);
     // stopped: by stop() or at the first hit; problem: why nothing could be
     // probed (a port that opens at no setting, no TCP connection), or empty.

@@ -3,6 +3,7 @@
 
 #include "main/apppaths.h"
 
+#include "Modbus/devicefinder.h"
 #include "Modbus/linkopener.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/registerblocks.h"
@@ -269,6 +270,13 @@ void ModbusSetting::on_connectButton_clicked()
              << "settings().SerialNum" << m_settings.SerialNum;
     disconnectClient();
     showWarning(tr("Operation Failed,Please try again!"));
+}
+
+void ModbusSetting::on_findDeviceButton_clicked()
+{
+    DeviceFinder finder(this);
+    finder.start();
+    finder.exec();
 }
 
 void ModbusSetting::saveSettings()

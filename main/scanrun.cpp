@@ -171,14 +171,14 @@ int runScan(const QStringList &arguments)
     clock.start();
     QObject::connect(&engine, &DeviceScan::found, [](const ScanHit &hit) { print(stdout, hit.text() + '\n'); });
     QObject::connect(&engine, &DeviceScan::progress,
-                     [&](int done, int total, qint64 msLeft, const QString &where) {
+                     [&](int done, int total, qint64 msLeft, const ScanHit &probed) {
                          // A line a second at most; on a terminal one line redrawn.
                          if (done < total && lastShown >= 0 && clock.elapsed() - lastShown < 1000)
                              return;
                          lastShown = clock.elapsed();
                          print(stderr, QStringLiteral("%1scan: %2/%3 probes, about %4 left (%5)%6")
                                            .arg(terminal ? QStringLiteral("\r\033[K") : QString())
-                                           .arg(done).arg(total).arg(duration(msLeft), where,
+                                           .arg(done).arg(total).arg(duration(msLeft), probed.text().section(QLatin1String(" ("), 0, 0),
                                                 terminal ? QString() : QStringLiteral("\n")));
                      });
     QObject::connect(&engine, &DeviceScan::finished, &loop, [&](bool, const QString &why) {
