@@ -5,6 +5,7 @@
 #include "Excel/parametertable.h"
 #include "Excel/xlsxworkbook.h"
 #include "main/apppaths.h"
+#include "Modbus/devicescan.h"
 #include "simprocess.h"
 
 #include <QtTest>
@@ -69,6 +70,8 @@ private slots:
     void installedTree();
     void scan_data();
     void scan();
+    void scanOrder_data();
+    void scanOrder();
 
 private:
     Run r7(const QStringList &arguments) { return runProgram(QStringLiteral(R7CONFIG), arguments); }
@@ -469,6 +472,50 @@ void TestHeadless::scan()
              qPrintable(QStringLiteral("exit %1: %2%3").arg(run.exitCode).arg(run.out, run.err)));
     QVERIFY2(clock.elapsed() < boundMs, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(exitCode == 2 || run.err.contains(exitCode == 0 ? QStringLiteral("found after") : QStringLiteral("none")));
+}
+
+void TestHeadless::scanOrder_data()
+{
+    QTest::addColumn<bool>("tcp");
+    QTest::addColumn<QString>("present"); // baud rate, parity code, unit tried first
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("first");   // the first five probes
+    QTest::addColumn<int>("total");
+    QTest::newRow("19200 even, unit 5") << false << "19200 2 5" << "1 247" << "19200E:5 19200E:1 19200E:247 4800N:1 4800N:247"
+                                        << 18 * 247;
+    QTest::newRow("range 10-12") << false << "9600 0 11" << "10 12" << "9600N:11 9600N:10 9600N:12 4800N:10 4800N:11"
+                                 << 18 * 3;
+    QTest::newRow("tcp, unit 9") << true << "0 0 9" << "1 247" << "9 1 247 2 3" << 248;
+}
+
+// The settings in use first, then units 1 and 247 at every line setting, then every unit at each; none twice.
+void TestHeadless::scanOrder()
+{
+    QFETCH(bool, tcp);
+    QFETCH(QString, present);
+    QFETCH(QString, range);
+    ScanTarget target;
+    target.tcp = tcp;
+    const QStringList p = present.split(' ');
+    target.present = {p[0].toInt(), p[1].toInt()};
+    target.presentUnit = p[2].toInt();
+    target.firstUnit = range.section(' ', 0, 0).toInt();
+    target.lastUnit = range.section(' ', 1, 1).toInt();
+    const QVector<ScanLine> lines = DeviceScan::orderedLines(target);
+    const QVector<ScanProbe> probes = DeviceScan::order(target);
+    QStringList first;
+    QSet<QString> seen;
+    for (const ScanProbe &probe : probes) {
+        const ScanLine line = lines.at(probe.line);
+        const QString text = (tcp ? QString() : QStringLiteral("%1%2:").arg(line.baud).arg("N?EO"[line.parity]))
+            + QString::number(probe.unit);
+        seen.insert(text);
+        if (first.size() < 5)
+            first << text;
+    }
+    QTEST(first.join(' '), "first");
+    QTEST(int(probes.size()), "total");
+    QCOMPARE(seen.size(), probes.size());
 }
 
 QTEST_GUILESS_MAIN(TestHeadless)
