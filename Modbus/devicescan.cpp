@@ -6,6 +6,7 @@
 #include <QModbusReply>
 #include <QModbusTcpClient>
 #include <QSerialPort>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 

@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
-#include <QTimer>
 #include <QVector>
 
 class QModbusClient;
@@ -109,7 +108,6 @@ private:
     QSet<int> m_deadLines; // lines the port would not open at
     QString m_openProblem;
     QVector<QPointer<QModbusReply>> m_pending;
-    QTimer m_bound; // a serial request that never leaves the port
     QElapsedTimer m_clock;
     qint64 m_doneNominalMs = 0;
     qint64 m_leftNominalMs = 0;
