@@ -88,8 +88,8 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
         QStringLiteral("Modbus RTU on the serial device PATH (TCP then only with --tcp)."),
         QStringLiteral("PATH"));
     const QCommandLineOption ptyOption(QStringLiteral("pty"),
-        QStringLiteral("Modbus RTU on a pseudo-terminal of its own, its slave side linked at LINK\n"
-                       "(TCP then only with --tcp). Frames sent at another baud rate, data bits or\n"
+        QStringLiteral("Modbus RTU on a pseudo-terminal of its own, its slave side linked at LINK "
+                       "(TCP then only with --tcp). Frames sent at another baud rate, data bits or "
                        "stop bits than the device's are not answered (parity cannot be seen on a pty)."),
         QStringLiteral("LINK"));
     const QCommandLineOption baudOption(QStringLiteral("baud"),
