@@ -2,6 +2,7 @@
 #include "ui_modbussetting.h"
 
 #include "Base/apppaths.h"
+#include "Modbus/devicefinder.h"
 #include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
 
@@ -244,6 +245,13 @@ void ModbusSetting::on_connectButton_clicked()
              << "settings().SerialNum" << m_settings.SerialNum;
     link.close();
     showWarning(tr("Operation Failed,Please try again!"));
+}
+
+void ModbusSetting::on_findDeviceButton_clicked()
+{
+    DeviceFinder finder(this);
+    finder.start();
+    finder.exec();
 }
 
 void ModbusSetting::saveSettings()

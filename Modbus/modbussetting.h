@@ -45,6 +45,7 @@ signals:
 
 public slots:
     void on_connectButton_clicked();
+    void on_findDeviceButton_clicked();
     void SettingSerialNum();
     void on_connectType_activated(int index);
 

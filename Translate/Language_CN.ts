@@ -558,6 +558,73 @@
     </message>
 </context>
 <context>
+    <name>DeviceFinder</name>
+    <message>
+        <source>Find device</source>
+        <translation>查找设备</translation>
+    </message>
+    <message>
+        <source>Stop at the first device found</source>
+        <translation>找到第一台设备即停止</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Devices found (click one to use its settings):</source>
+        <translation>找到的设备（单击一项即采用其设置）：</translation>
+    </message>
+    <message>
+        <source>unit %1</source>
+        <translation>站号 %1</translation>
+    </message>
+    <message>
+        <source>unit %1, %2 baud, %3</source>
+        <translation>站号 %1，%2 波特，%3</translation>
+    </message>
+    <message>
+        <source> (answers the test read with exception %1)</source>
+        <translation>（测试读取应答异常码 %1）</translation>
+    </message>
+    <message>
+        <source>about %1 min %2 s left</source>
+        <translation>约剩 %1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>about %1 s left</source>
+        <translation>约剩 %1 秒</translation>
+    </message>
+    <message>
+        <source>Search again</source>
+        <translation>重新查找</translation>
+    </message>
+    <message>
+        <source>No device found.</source>
+        <translation>未找到设备。</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>已停止。</translation>
+    </message>
+    <message>
+        <source>Devices found: %1.</source>
+        <translation>找到设备：%1 台。</translation>
+    </message>
+    <message>
+        <source>Searching: %1 of %2 probes, %3 (%4)</source>
+        <translation>正在查找：第 %1 / %2 次探测，%3（%4）</translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation>正在查找...</translation>
+    </message>
+</context>
+<context>
     <name>ExelToWrite</name>
     <message>
         <source>%1 read, %2 failed, %3 refused, %4 kept.</source>
@@ -922,6 +989,10 @@
     <message>
         <source>Choose a listed port or type a device name such as /dev/ttyUSB0</source>
         <translation>选择列出的串口，或输入设备名，例如 /dev/ttyUSB0</translation>
+    </message>
+    <message>
+        <source>Find device</source>
+        <translation>查找设备</translation>
     </message>
 </context>
 <context>

@@ -558,6 +558,73 @@
     </message>
 </context>
 <context>
+    <name>DeviceFinder</name>
+    <message>
+        <source>Find device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop at the first device found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Devices found (click one to use its settings):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unit %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unit %1, %2 baud, %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (answers the test read with exception %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>about %1 min %2 s left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>about %1 s left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No device found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Devices found: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching: %1 of %2 probes, %3 (%4)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Searching...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ExelToWrite</name>
     <message>
         <source>%1 read, %2 failed, %3 refused, %4 kept.</source>
@@ -921,6 +988,10 @@
     </message>
     <message>
         <source>Operation Failed,Please try again!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Find device</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,4 +1,5 @@
 #include "main/headless.h"
+#include "main/scanrun.h"
 
 #include "Excel/exeltowrite.h"
 #include "Excel/parametertransfer.h"
@@ -405,6 +406,8 @@ int run(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("r7config"));
     QCoreApplication::setApplicationVersion(QStringLiteral(R7_VERSION));
+    if (scanWanted(QCoreApplication::arguments()))
+        return runScan(QCoreApplication::arguments());
 
     Options options;
     QString error, help;

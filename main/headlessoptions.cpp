@@ -40,7 +40,8 @@ QString description()
         "                  other control characters \\xHH. Writes nothing.\n"
         "\n"
         "Exactly one link: --tcp HOST[:PORT], --tcp V6 or --tcp [V6]:PORT, or --rtu\n"
-        "DEVICE with the serial options.");
+        "DEVICE with the serial options.\n"
+        "To find a device: r7config --scan --rtu DEVICE|--tcp HOST (see --scan --help).");
 }
 
 QString epilogue()

@@ -16,6 +16,8 @@ echo "== polling, TCP"
 xvfb-run -a -s "-screen 0 1280x900x24" ./build/bench/bench_polling tcp "${SECONDS_POLLING:-60}" 2>/dev/null
 echo "== polling, RTU 38400 with line timing"
 xvfb-run -a -s "-screen 0 1280x900x24" ./build/bench/bench_polling rtu "${SECONDS_POLLING:-60}" 2>/dev/null
+echo "== device scan"
+./build/bench/bench_scan 2>/dev/null
 echo "== monitoring page, 24 h of ticks"
 QT_QPA_PLATFORM=offscreen ./build/bench/bench_updatedraw 2>/dev/null
 echo "== workbook export, compare and import, TCP"

@@ -1,5 +1,6 @@
 #include "faultsettings.h"
 #include "linetiming.h"
+#include "ptyserver.h"
 #include "requesthandler.h"
 #include "signalwatcher.h"
 #include "simconsole.h"
@@ -73,6 +74,19 @@ int main(int argc, char* argv[])
             return 1;
         }
         writeStdoutLine(QStringLiteral("r7sim listening rtu %1").arg(options.serial.portName));
+    }
+
+    std::unique_ptr<PtyRtuServer> pty;
+    if (!options.ptyLink.isEmpty()) {
+        pty = std::make_unique<PtyRtuServer>(&handler, options.unitId);
+        pty->setLineTiming(timing, options.lineTiming);
+        pty->setVerbose(options.verbose);
+        if (!pty->start(options.ptyLink, options.serial)) {
+            std::fprintf(stderr, "r7sim: cannot make a pty at %s: %s\n", qPrintable(options.ptyLink),
+                qPrintable(pty->errorString()));
+            return 1;
+        }
+        writeStdoutLine(QStringLiteral("r7sim listening rtu %1").arg(options.ptyLink));
     }
 
     SimConsole console(&device, &faults, timing);

@@ -13,7 +13,7 @@ QString description()
                           "\n"
                           "Once up it prints one line per transport and flushes stdout:\n"
                           "  r7sim listening tcp HOST:PORT\n"
-                          "  r7sim listening rtu PATH\n"
+                          "  r7sim listening rtu PATH   (--rtu PATH or --pty PATH)\n"
                           "\n"
                           "Commands on stdin, one per line, each answered by one line \"ok ...\" or\n"
                           "\"error ...\" on stdout:\n")
@@ -87,6 +87,11 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
     const QCommandLineOption rtuOption(QStringLiteral("rtu"),
         QStringLiteral("Modbus RTU on the serial device PATH (TCP then only with --tcp)."),
         QStringLiteral("PATH"));
+    const QCommandLineOption ptyOption(QStringLiteral("pty"),
+        QStringLiteral("Modbus RTU on a pseudo-terminal of its own, its slave side linked at LINK "
+                       "(TCP then only with --tcp). Frames sent at another baud rate, data bits or "
+                       "stop bits than the device's are not answered (parity cannot be seen on a pty)."),
+        QStringLiteral("LINK"));
     const QCommandLineOption baudOption(QStringLiteral("baud"),
         QStringLiteral("Serial baud rate (default 9600)."), QStringLiteral("BAUD"), QStringLiteral("9600"));
     const QCommandLineOption dataBitsOption(QStringLiteral("data-bits"),
@@ -123,7 +128,7 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"), QStringLiteral("Log each request to stderr."));
 
-    parser.addOptions({ tcpOption, rtuOption, baudOption, dataBitsOption, parityOption, stopBitsOption,
+    parser.addOptions({ tcpOption, rtuOption, ptyOption, baudOption, dataBitsOption, parityOption, stopBitsOption,
         lineTimingOption, unitOption, dwordOption, failOption, delayOption, noReplyOption, remoteOffOption,
         silentResetOption, sysInfoOption, verboseOption });
 
@@ -142,7 +147,16 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
 
     SimOptions o;
     o.rtu = parser.isSet(rtuOption);
-    o.tcp = parser.isSet(tcpOption) || !o.rtu;
+    o.ptyLink = parser.value(ptyOption);
+    if (o.rtu && parser.isSet(ptyOption)) {
+        *error = QStringLiteral("--rtu and --pty exclude each other");
+        return false;
+    }
+    if (parser.isSet(ptyOption) && o.ptyLink.isEmpty()) {
+        *error = QStringLiteral("--pty expects a path for the link");
+        return false;
+    }
+    o.tcp = parser.isSet(tcpOption) || !(o.rtu || parser.isSet(ptyOption));
     if (parser.isSet(tcpOption) && !parseEndpoint(parser.value(tcpOption), &o.tcpHost, &o.tcpPort)) {
         *error = QStringLiteral("--tcp expects [HOST:]PORT, got '%1'").arg(parser.value(tcpOption));
         return false;

@@ -10,10 +10,11 @@
 
 // Everything the command line decides.
 struct SimOptions {
-    bool tcp = true; // on unless only --rtu is given
+    bool tcp = true; // on unless only --rtu or --pty is given
     QHostAddress tcpHost = QHostAddress(QHostAddress::LocalHost);
     quint16 tcpPort = 1502;
     bool rtu = false;
+    QString ptyLink; // RTU on a pty of our own, its slave linked here (empty: none)
     SerialSettings serial;
     bool lineTiming = false;
     int unitId = 1;

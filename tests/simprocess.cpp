@@ -78,7 +78,7 @@ bool SimProcess::start(int timeoutMs)
         return std::any_of(m_arguments.begin(), m_arguments.end(),
             [&name](const QString& a) { return a == name || a.startsWith(name + QLatin1Char('=')); });
     };
-    bool wantRtu = wants(QStringLiteral("--rtu"));
+    bool wantRtu = wants(QStringLiteral("--rtu")) || wants(QStringLiteral("--pty"));
     bool wantTcp = wants(QStringLiteral("--tcp")) || !wantRtu;
 
     const QDeadlineTimer deadline(timeoutMs);

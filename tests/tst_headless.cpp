@@ -5,6 +5,7 @@
 #include "Excel/parametertable.h"
 #include "Excel/xlsxworkbook.h"
 #include "Base/apppaths.h"
+#include "Modbus/devicescan.h"
 #include "simprocess.h"
 #include "testsupport.h"
 
@@ -68,6 +69,10 @@ private slots:
     void lateReplies_data();
     void lateReplies();
     void installedTree();
+    void scan_data();
+    void scan();
+    void scanOrder_data();
+    void scanOrder();
 
 private:
     Run r7(const QStringList &arguments) { return runProgram(QStringLiteral(R7CONFIG), arguments); }
@@ -416,6 +421,103 @@ void TestHeadless::installedTree()
     const QString app = m_dir.filePath(QStringLiteral("app"));
     QVERIFY(QDir().mkpath(app + QStringLiteral("/template")));
     QCOMPARE(AppPaths::templateBase(app) + AppPaths::exportBase(app), app + app);
+}
+
+void TestHeadless::scan_data()
+{
+    QTest::addColumn<QStringList>("simulator"); // "LINK" stands for a pty link, "PORT" for the TCP port
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");           // a pattern of the whole standard output
+    QTest::addColumn<int>("boundMs");
+    const QStringList tcp{"--tcp", "127.0.0.1:PORT"};
+    // A pty carries no parity, so the device answers at every parity of its baud rate, and at no other.
+    QTest::newRow("pty, unit 5 at 19200") << QStringList{"--pty", "LINK", "--baud", "19200", "--unit", "5"}
+        << QStringList{"--rtu", "LINK", "--unit-range", "5-6"} << 0
+        << "^unit 5, 19200 baud, 8N1\n(unit 5, 19200 baud, 8[EO]1\n){0,2}$" << 20000;
+    QTest::newRow("pty, 2 stop bits") << QStringList{"--pty", "LINK", "--baud", "4800", "--stop-bits", "2"}
+        << QStringList{"--rtu", "LINK", "--unit-range", "1-1", "--stop-bits", "2", "--baud", "38400"} << 0
+        << "^unit 1, 4800 baud, 8N2\n(unit 1, 4800 baud, 8[EO]2\n){0,2}$" << 20000;
+    QTest::newRow("pty, wrong stop bits") << QStringList{"--pty", "LINK", "--baud", "4800", "--stop-bits", "2"}
+        << QStringList{"--rtu", "LINK", "--unit-range", "1-1"} << 3 << "^$" << 20000;
+    QTest::newRow("pty, no answer") << QStringList{"--pty", "LINK", "--no-reply"}
+        << QStringList{"--rtu", "LINK", "--unit-range", "1-1"} << 3 << "^$" << 20000;
+    QTest::newRow("tcp, unit 7") << QStringList{"--tcp", "0", "--unit", "7"} << tcp + QStringList{"--unit-range", "1-20"}
+        << 0 << "^unit 7\n$" << 5000;
+    QTest::newRow("tcp, exception") << QStringList{"--tcp", "0", "--unit", "3", "--fail-address", "0:2"} << tcp + QStringList{"--unit-range", "1-5"} << 0
+        << "^unit 3 \\(answers the test read with exception 2\\)\n$" << 5000;
+    QTest::newRow("tcp, dead address") << QStringList{"--tcp", "0"} << QStringList{"--tcp", "127.0.0.1:1"} << 3
+        << "^$" << 5000;
+    QTest::newRow("bad range") << QStringList{"--tcp", "0"} << QStringList{"--tcp", "::1", "--unit-range", "9-8"}
+        << 2 << "^$" << 5000;
+}
+
+// r7config --scan against the simulator: it finds the unit at the line settings the simulator was started with and
+// nowhere else, an exception reply counts as a device, and a dead address or a silent line ends with none (exit 3).
+void TestHeadless::scan()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(int, boundMs);
+    const QString link = m_dir.filePath(QStringLiteral("scan-tty"));
+    simulator.replaceInStrings(QStringLiteral("LINK"), link);
+    SimProcess sim(simulator);
+    QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+    arguments.replaceInStrings(QStringLiteral("LINK"), link);
+    arguments.replaceInStrings(QStringLiteral("PORT"), QString::number(sim.tcpPort()));
+    QElapsedTimer clock;
+    clock.start();
+    const Run run = r7(QStringList{"--scan"} + arguments);
+    QVERIFY2(run.exitCode == exitCode && QRegularExpression(out).match(run.out).hasMatch(),
+             qPrintable(QStringLiteral("exit %1: %2%3").arg(run.exitCode).arg(run.out, run.err)));
+    QVERIFY2(clock.elapsed() < boundMs, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(exitCode == 2 || run.err.contains(exitCode == 0 ? QStringLiteral("found after") : QStringLiteral("none")));
+}
+
+void TestHeadless::scanOrder_data()
+{
+    QTest::addColumn<bool>("tcp");
+    QTest::addColumn<QString>("present"); // baud rate, parity code, unit tried first
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("first");   // the first five probes
+    QTest::addColumn<int>("total");
+    QTest::newRow("19200 even, unit 5") << false << "19200 2 5" << "1 247" << "19200E:5 19200E:1 19200E:247 4800N:1 4800N:247"
+                                        << 18 * 247;
+    QTest::newRow("range 10-12") << false << "9600 0 11" << "10 12" << "9600N:11 9600N:10 9600N:12 4800N:10 4800N:11"
+                                 << 18 * 3;
+    QTest::newRow("tcp, unit 9") << true << "0 0 9" << "1 247" << "9 1 247 2 3" << 248;
+}
+
+// The settings in use first, then units 1 and 247 at every line setting, then every unit at each; none twice.
+void TestHeadless::scanOrder()
+{
+    QFETCH(bool, tcp);
+    QFETCH(QString, present);
+    QFETCH(QString, range);
+    ScanTarget target;
+    target.tcp = tcp;
+    const QStringList p = present.split(' ');
+    target.present = {p[0].toInt(), p[1].toInt()};
+    target.presentUnit = p[2].toInt();
+    target.firstUnit = range.section(' ', 0, 0).toInt();
+    target.lastUnit = range.section(' ', 1, 1).toInt();
+    const QVector<ScanLine> lines = DeviceScan::orderedLines(target);
+    const QVector<ScanProbe> probes = DeviceScan::order(target);
+    QStringList first;
+    QSet<QString> seen;
+    for (const ScanProbe &probe : probes) {
+        const ScanLine line = lines.at(probe.line);
+        const QString text = (tcp ? QString() : QStringLiteral("%1%2:").arg(line.baud).arg("N?EO"[line.parity]))
+            + QString::number(probe.unit);
+        seen.insert(text);
+        if (first.size() < 5)
+            first << text;
+    }
+    QTEST(first.join(' '), "first");
+    QTEST(int(probes.size()), "total");
+    QCOMPARE(seen.size(), probes.size());
 }
 
 QTEST_GUILESS_MAIN(TestHeadless)

@@ -1,3 +1,4 @@
+#include "Modbus/devicefinder.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 
@@ -7,6 +8,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QSettings>
 #include <QSpinBox>
@@ -220,6 +223,43 @@ private slots:
         }
         m_page->initInterface();
         QCOMPARE(valueOf("EditPort") + valueOf("DwordFormat"), port + QLatin1Char('1'));
+    }
+
+    // Find device scans from the page's fields (unit 9 first, then 1, where the simulator answers) and a click on
+    // the device found puts it into the fields; a serial result sets baud rate and parity as well.
+    void findDevice()
+    {
+        setValue("connectType", QStringLiteral("1"));
+        setValue("EditHostIP", QStringLiteral("127.0.0.1"));
+        setValue("EditPort", QString::number(m_sim.tcpPort()));
+        setValue("spinboxSlaveId", QStringLiteral("9"));
+        QString shown;
+        QTimer picker;
+        connect(&picker, &QTimer::timeout, [&shown] {
+            auto *list = QApplication::activeModalWidget() ? QApplication::activeModalWidget()->findChild<QListWidget *>(
+                             QStringLiteral("listWidget_found")) : nullptr;
+            if (list && list->count() > 0 && shown.isEmpty()) {
+                shown = list->item(0)->text();
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+            }
+        });
+        picker.start(20);
+        QTimer giveUp; // a scan that finds nothing must not hang the suite
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, [] {
+            if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                box->reject();
+        });
+        giveUp.start(10000);
+        QMetaObject::invokeMethod(field<QPushButton>("findDeviceButton"), "click");
+        QCOMPARE(shown, QStringLiteral("unit 1"));
+        QCOMPARE(valueOf("spinboxSlaveId"), QStringLiteral("1"));
+        DeviceFinder::apply(m_page.get(), false, ScanHit{37, {19200, 2}, 8, 1, 0}); // 2: QSerialPort::EvenParity
+        QCOMPARE(valueOf("spinboxSlaveId") + valueOf("baudCombo") + valueOf("parityCombo"), QStringLiteral("3721"));
+        setValue("connectType", QStringLiteral("0"));
+        const ScanTarget target = DeviceFinder::targetOf(m_page.get());
+        QCOMPARE(QList<int>({target.present.baud, target.present.parity, target.presentUnit}),
+                 QList<int>({19200, 2, 37}));
     }
 };
 
