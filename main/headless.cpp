@@ -7,6 +7,7 @@
 #include "Modbus/linkopener.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/registeraccess.h"
+#include "Modbus/trafficlog.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -57,6 +58,7 @@ struct Options
     int timeoutMs = 1000;
     bool verbose = false;
     bool rowByRow = false;
+    QString trafficFile;
 
     QString linkText() const
     {
@@ -228,9 +230,11 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
                        "devices that refuse reads over registers they do not use (an import always writes row by "
                        "row)."));
     const QCommandLineOption versionOption(QStringLiteral("version"), QStringLiteral("Shows the version."));
+    const QCommandLineOption trafficOption(QStringLiteral("traffic"),
+        QStringLiteral("Writes every Modbus exchange as a CSV line into FILE."), QStringLiteral("FILE"));
     const QList<QCommandLineOption> all = {helpOption, exportOption, importOption, compareOption, tcpOption,
         rtuOption, baudOption, parityOption, dataBitsOption, stopBitsOption, unitOption, wordOrderOption,
-        templateOption, languageOption, timeoutOption, verboseOption, rowByRowOption, versionOption};
+        templateOption, languageOption, timeoutOption, verboseOption, rowByRowOption, versionOption, trafficOption};
     parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
@@ -391,6 +395,7 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
     }
     o->verbose = parser.isSet(verboseOption);
     o->rowByRow = parser.isSet(rowByRowOption);
+    o->trafficFile = parser.value(trafficOption);
     return Parsed::Run;
 }
 
@@ -929,7 +934,7 @@ bool wanted(int argc, char *argv[])
     static const char *const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
         "qwindowgeometry", "qwindowtitle", "qwindowicon", "display", "geometry", "style", "stylesheet", "session",
         "name", "title", "visual", "qmljsdebugger"};
-    static const char *const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    static const char *const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "verbose"};
     for (int i = 1; i < argc; ++i) {
         QByteArray arg(argv[i]);
         if (!arg.startsWith('-'))
@@ -973,12 +978,15 @@ int run(int argc, char *argv[])
         break;
     }
 
-    s_verbose = options.verbose;
+    s_verbose = setupModbusTraces(options.verbose);
     s_previousHandler = qInstallMessageHandler(messageHandler);
     SignalGuard signalGuard;
 
     Outcome outcome;
-    const QString problem = fileProblem(options);
+    TrafficCsvFile traffic;
+    QString problem = fileProblem(options);
+    if (problem.isEmpty() && !options.trafficFile.isEmpty())
+        problem = traffic.open(options.trafficFile);
     if (!problem.isEmpty()) {
         outcome.code = ExitLinkOrFile;
         outcome.message = problem;

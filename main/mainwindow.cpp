@@ -18,6 +18,7 @@
 #include "Modbus/registerblocks.h"
 #include "main/errormessages.h"
 #include "main/frameedges.h"
+#include "main/trafficview.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -203,6 +204,7 @@ MainWindow::MainWindow(QWidget *parent)
         connect(shortcut, &QShortcut::activated, m_navButtons[i], &QPushButton::click);
         m_navButtons[i]->setToolTip(keys.toString(QKeySequence::NativeText));
     }
+    m_traffic = TrafficView::attach(this, ui->Btn_ChangeLanguage, ui->widget_down);
 
     m_worker = new DisplayWeightThread(this);
     m_refresh = new RefreshCycle([this](int block) { return m_connectionPage->readBlock(block); }, this);
@@ -523,6 +525,7 @@ void MainWindow::onLinkUp()
 
     m_refresh->pollBlock(BlockWeightCal);
     m_refresh->pollBlockGroup(GroupSystemInfo);
+    m_traffic->checkWordOrder();
     showLiveValues(true);
     showPage(PageMainInterface);
     m_worker->start(QThread::InheritPriority);
