@@ -174,6 +174,8 @@ TrafficView *TrafficView::attach(QMainWindow *window, QWidget *beside, QWidget *
     view->m_opener = new QPushButton(beside->parentWidget());
     view->m_opener->setObjectName(QStringLiteral("ButtonTraffic"));
     view->m_opener->setCheckable(true);
+    // Like the window buttons beside it, out of the Tab chain: Ctrl+T is its key.
+    view->m_opener->setFocusPolicy(Qt::NoFocus);
     if (auto *row = qobject_cast<QBoxLayout *>(beside->parentWidget()->layout()))
         row->insertWidget(row->indexOf(beside), view->m_opener);
     connect(view->m_opener, &QPushButton::clicked, view, &QWidget::setVisible);
