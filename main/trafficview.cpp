@@ -31,7 +31,10 @@ namespace {
 // rarely enough that polling costs nothing noticeable.
 constexpr int RefreshMs = 250;
 
-const char WordOrderStyle[] = "color: rgb(255, 140, 0); font-weight: bold;";
+constexpr int TablePixels = 12;
+
+const char WordOrderStyle[] =
+    "color: rgb(255, 160, 0); background-color: rgb(50, 50, 50); font-weight: bold; padding: 2px 8px;";
 
 } // namespace
 
@@ -78,6 +81,9 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     const TrafficEntry &e = entryAt(index.row());
     if (role == Qt::ForegroundRole)
         return e.failed() ? QVariant(QColor(235, 80, 80)) : QVariant();
+    // A long frame is cut in its cell; its tool tip has it whole.
+    if (role == Qt::ToolTipRole && (index.column() == ColRequest || index.column() == ColReply))
+        return QString::fromLatin1((index.column() == ColRequest ? e.request : e.reply).toHex(' ').toUpper());
     if (role != Qt::DisplayRole)
         return QVariant();
     switch (index.column()) {
@@ -168,7 +174,7 @@ TrafficView *TrafficView::attach(QMainWindow *window, QWidget *beside, QWidget *
     auto *view = new TrafficView(window, statusBar);
     window->addDockWidget(Qt::RightDockWidgetArea, view);
     view->setFloating(true);
-    view->resize(980, 440);
+    view->resize(1040, 460);
     view->hide();
 
     view->m_opener = new QPushButton(beside->parentWidget());
@@ -186,12 +192,12 @@ TrafficView *TrafficView::attach(QMainWindow *window, QWidget *beside, QWidget *
     shortcut->setContext(Qt::ApplicationShortcut);
     connect(shortcut, &QShortcut::activated, view, [view] { view->setVisible(!view->isVisible()); });
 
-    view->m_wordOrder = new QLabel(statusBar);
+    // The status bar has no room to spare: the warning stands on its right end, just above it.
+    view->m_statusBar = statusBar;
+    view->m_wordOrder = new QLabel(statusBar->parentWidget());
     view->m_wordOrder->setObjectName(QStringLiteral("label_WordOrder"));
     view->m_wordOrder->setStyleSheet(QString::fromLatin1(WordOrderStyle));
     view->m_wordOrder->hide();
-    if (auto *bar = qobject_cast<QBoxLayout *>(statusBar->layout()))
-        bar->insertWidget(qMax(0, bar->count() - 1), view->m_wordOrder);
     statusBar->installEventFilter(view);
     view->retranslate();
     return view;
@@ -228,15 +234,22 @@ TrafficView::TrafficView(QMainWindow *window, QWidget *statusBar)
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
+    // Smaller than the pages' text, so that a whole line fits beside a page.
+    m_table->setStyleSheet(QStringLiteral("QTableView, QHeaderView { font-size: %1px; }").arg(TablePixels));
+    QFont font = m_table->font();
+    font.setPixelSize(TablePixels);
+    const QFontMetrics metrics(font);
     // Fixed row heights and column widths: the view never measures contents
     // as rows come in.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {95, 40, 65, 65, 50, 210, 210, 95};
-    for (int i = 0; i < int(sizeof widths / sizeof widths[0]); ++i)
-        m_table->setColumnWidth(i, widths[i]);
+    // Widths for the usual contents.
+    const char *const samples[] = {"00:00:00.000", "Unit", "Function", "Register", "Count",
+                                   "01 03 00 00 00 02 C4 0B", "01 03 04 00 00 00 00 FA 33", "Round trip (ms)"};
+    for (int i = 0; i < int(sizeof samples / sizeof samples[0]); ++i)
+        m_table->setColumnWidth(i, metrics.horizontalAdvance(QLatin1String(samples[i])) + 16);
     column->addWidget(m_statistics);
     column->addLayout(buttons);
     column->addWidget(m_table);
@@ -303,9 +316,23 @@ void TrafficView::retranslate()
                                                 : tr("Dword Format looks like %1")
                                                       .arg(m_suspectOrder == 0 ? QStringLiteral("AB-CD")
                                                                                : QStringLiteral("CD-AB")));
-        m_wordOrder->setVisible(m_suspectOrder >= 0);
+        placeWordOrder();
     }
     emit m_model->headerDataChanged(Qt::Horizontal, 0, TrafficModel::ColumnCount - 1);
+}
+
+void TrafficView::placeWordOrder()
+{
+    if (!m_wordOrder)
+        return;
+    const bool shown = m_suspectOrder >= 0 && m_statusBar->isVisible();
+    if (shown) {
+        m_wordOrder->adjustSize();
+        const QRect bar = m_statusBar->geometry();
+        m_wordOrder->move(bar.right() - m_wordOrder->width(), bar.top() - m_wordOrder->height());
+        m_wordOrder->raise();
+    }
+    m_wordOrder->setVisible(shown);
 }
 
 void TrafficView::saveCsv()
@@ -329,6 +356,9 @@ bool TrafficView::eventFilter(QObject *watched, QEvent *event)
                            qobject_cast<QWidget *>(watched));
         return true;
     }
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show
+        || event->type() == QEvent::Hide)
+        placeWordOrder();
     return QDockWidget::eventFilter(watched, event);
 }
 

@@ -75,6 +75,7 @@ private:
     void retranslate();
     void refreshView();
     void saveCsv();
+    void placeWordOrder();
 
     TrafficModel *m_model;
     QLabel *m_statistics;
@@ -85,6 +86,7 @@ private:
     QTableView *m_table;
     QTimer *m_timer;
     QPushButton *m_opener = nullptr;
+    QWidget *m_statusBar = nullptr;
     QLabel *m_wordOrder = nullptr;
     int m_suspectOrder = -1;
 };
