@@ -22,16 +22,20 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QTableView>
+#include <QTime>
 #include <QTimer>
 #include <QToolTip>
 
 namespace {
 
 // How often an open view catches up with the log: often enough to look live,
-// rarely enough that polling costs nothing noticeable.
-constexpr int RefreshMs = 250;
+// rarely enough that polling costs nothing noticeable (every catch-up scrolls
+// and so repaints every row shown).
+constexpr int RefreshMs = 2000;
 
 constexpr int TablePixels = 12;
+
+constexpr qint64 MsPerDay = 24 * 3600 * 1000;
 
 const char WordOrderStyle[] =
     "color: rgb(255, 160, 0); background-color: rgb(50, 50, 50); font-weight: bold; padding: 2px 8px;";
@@ -87,8 +91,9 @@ QVariant TrafficModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole)
         return QVariant();
     switch (index.column()) {
-    case ColTime:
-        return QDateTime::fromMSecsSinceEpoch(e.timeMs).toString(QStringLiteral("HH:mm:ss.zzz"));
+    case ColTime: // local time of day, without a time zone lookup per cell
+        return QTime::fromMSecsSinceStartOfDay(int((e.timeMs + m_utcOffsetMs) % MsPerDay))
+            .toString(QStringLiteral("HH:mm:ss.zzz"));
     case ColUnit:
         return e.unit;
     case ColFunction:
@@ -130,6 +135,7 @@ QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int 
 
 void TrafficModel::refresh()
 {
+    m_utcOffsetMs = qint64(QDateTime::currentDateTime().offsetFromUtc()) * 1000;
     const TrafficLog *log = TrafficLog::instance();
     const quint64 first = log->firstKept();
     int dropped = 0;

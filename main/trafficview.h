@@ -41,6 +41,7 @@ private:
     QVector<quint64> m_rows; // sequence numbers in the log
     quint64 m_next = 0;      // the first number not looked at yet
     bool m_errorsOnly = false;
+    qint64 m_utcOffsetMs = 0;
 };
 
 // A dock, floating at first, that shows the exchanges on the link and its
