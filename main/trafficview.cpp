@@ -80,7 +80,9 @@ QString TrafficModel::outcomeShown(const TrafficEntry &e)
 
 QVariant TrafficModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    // A row whose exchange the log has overwritten since the last refresh shows nothing.
+    if (!index.isValid() || index.row() >= m_rows.size()
+        || m_rows.at(index.row()) < TrafficLog::instance()->firstKept())
         return QVariant();
     const TrafficEntry &e = entryAt(index.row());
     if (role == Qt::ForegroundRole)
@@ -133,7 +135,7 @@ QVariant TrafficModel::headerData(int section, Qt::Orientation orientation, int 
     }
 }
 
-void TrafficModel::refresh()
+void TrafficModel::refresh(bool add)
 {
     m_utcOffsetMs = qint64(QDateTime::currentDateTime().offsetFromUtc()) * 1000;
     const TrafficLog *log = TrafficLog::instance();
@@ -146,6 +148,8 @@ void TrafficModel::refresh()
         m_rows.remove(0, dropped);
         endRemoveRows();
     }
+    if (!add)
+        return;
     QVector<quint64> added;
     for (quint64 n = qMax(m_next, first); n < log->total(); ++n) {
         if (!m_errorsOnly || log->entry(n).failed())
@@ -177,7 +181,7 @@ void TrafficModel::clear()
 
 TrafficView *TrafficView::attach(QMainWindow *window, QWidget *beside, QWidget *statusBar)
 {
-    auto *view = new TrafficView(window, statusBar);
+    auto *view = new TrafficView(window);
     window->addDockWidget(Qt::RightDockWidgetArea, view);
     view->setFloating(true);
     view->resize(1040, 460);
@@ -209,11 +213,10 @@ TrafficView *TrafficView::attach(QMainWindow *window, QWidget *beside, QWidget *
     return view;
 }
 
-TrafficView::TrafficView(QMainWindow *window, QWidget *statusBar)
+TrafficView::TrafficView(QMainWindow *window)
     : QDockWidget(window)
     , m_model(new TrafficModel(this))
 {
-    Q_UNUSED(statusBar)
     setObjectName(QStringLiteral("TrafficView"));
     setAllowedAreas(Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
     auto *body = new QWidget(this);
@@ -291,10 +294,9 @@ QString TrafficView::statisticsText()
 void TrafficView::refreshView()
 {
     m_statistics->setText(statisticsText());
-    if (m_pause->isChecked())
-        return;
+    // Paused, the rows stay, but those the log no longer keeps go.
     const bool atEnd = m_table->verticalScrollBar()->value() == m_table->verticalScrollBar()->maximum();
-    m_model->refresh();
+    m_model->refresh(!m_pause->isChecked());
     if (atEnd)
         m_table->scrollToBottom();
 }
@@ -347,6 +349,7 @@ void TrafficView::saveCsv()
                                                       tr("CSV files (*.csv)"));
     if (path.isEmpty())
         return;
+    m_model->refresh(false);
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly) && file.write(CsvHeader) >= 0;
     for (int row = 0; ok && row < m_model->rowCount(); ++row)

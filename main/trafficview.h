@@ -30,7 +30,8 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void refresh();
+    // Drops the rows the log no longer keeps and, with add, appends the new ones.
+    void refresh(bool add = true);
     void setErrorsOnly(bool on);
     void clear();
     const TrafficEntry &entryAt(int row) const;
@@ -72,7 +73,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    TrafficView(QMainWindow *window, QWidget *statusBar);
+    explicit TrafficView(QMainWindow *window);
     void retranslate();
     void refreshView();
     void saveCsv();

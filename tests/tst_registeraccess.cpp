@@ -427,6 +427,11 @@ private slots:
             QCOMPARE(model.entryAt(0).address, quint16(round ? 6 : 0));
             QCOMPARE(model.entryAt(model.rowCount() - 1).address, quint16(round * 10000 + 5002));
         }
+        // Paused, the view takes no new lines but lets go of those the log no longer keeps.
+        for (int i = 0; i < 3; ++i)
+            log->append(TrafficEntry());
+        model.refresh(false);
+        QCOMPARE(QList<int>({model.rowCount(), model.entryAt(0).address}), QList<int>({9997, 9}));
         model.clear();
         QCOMPARE(QList<int>({log->size(), model.rowCount()}), QList<int>({0, 0}));
     }
