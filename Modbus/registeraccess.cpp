@@ -1,6 +1,7 @@
 #include "Modbus/registeraccess.h"
 
 #include "Modbus/linkstate.h"
+#include "Modbus/trafficlog.h"
 
 #include <QDebug>
 #include <QSerialPort>
@@ -285,7 +286,7 @@ void releaseReply(const QPointer<QModbusReply> &reply)
 // One request from sending to its checked end, on either transport; a read
 // fills buffer only on success.
 ResultCode exchange(QModbusClient *client, const Settings &settings, const quint16 *words, bool write,
-                    quint16 *buffer)
+                    quint16 *buffer, TrafficMark &traffic)
 {
     s_lastException = 0;
     if (!client)
@@ -311,6 +312,7 @@ ResultCode exchange(QModbusClient *client, const Settings &settings, const quint
     const quint16 firstWord = write && settings.num > 0 ? words[0] : 0;
     QPointer<QModbusReply> reply(write ? client->sendWriteRequest(request, settings.slaveId)
                                        : client->sendReadRequest(request, settings.slaveId));
+    traffic.sent(client, reply);
     if (!reply) {
         if (guard)
             guard->release(false);
@@ -389,13 +391,15 @@ ResultCode exchange(QModbusClient *client, const Settings &settings, const quint
 
 ResultCode readRegisters(QModbusClient *client, const Settings &settings, quint16 *buffer)
 {
-    return exchange(client, settings, nullptr, false, buffer);
+    TrafficMark traffic(settings, nullptr, false);
+    return traffic.end(exchange(client, settings, nullptr, false, buffer, traffic));
 }
 
 ResultCode writeRegisters(QModbusClient *client, const Settings &settings, const quint16 *buffer)
 {
     qDebug() << "This is Send address =" << settings.address << "num =" << settings.num;
-    return exchange(client, settings, buffer, true, nullptr);
+    TrafficMark traffic(settings, buffer, true);
+    return traffic.end(exchange(client, settings, buffer, true, nullptr, traffic));
 }
 
 int lastExceptionCode()

@@ -1257,6 +1257,159 @@
     </message>
 </context>
 <context>
+    <name>TrafficLog</name>
+    <message>
+        <source>illegal function</source>
+        <translation>非法功能码</translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation>非法数据地址</translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation>非法数据值</translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation>从站设备故障</translation>
+    </message>
+    <message>
+        <source>acknowledge</source>
+        <translation>已确认</translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation>从站设备忙</translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation>存储奇偶校验错误</translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation>网关路径不可用</translation>
+    </message>
+    <message>
+        <source>gateway target device failed to respond</source>
+        <translation>网关目标设备无响应</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficModel</name>
+    <message>
+        <source>OK</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>exception %1 %2</source>
+        <translation>异常 %1 %2</translation>
+    </message>
+    <message>
+        <source>time-out</source>
+        <translation>超时</translation>
+    </message>
+    <message>
+        <source>CRC/framing error</source>
+        <translation>CRC/帧错误</translation>
+    </message>
+    <message>
+        <source>reply that does not fit its request</source>
+        <translation>应答与请求不符</translation>
+    </message>
+    <message>
+        <source>link closed</source>
+        <translation>连接已关闭</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>从机号</translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation>功能码</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>寄存器</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>数量</translation>
+    </message>
+    <message>
+        <source>Request</source>
+        <translation>请求</translation>
+    </message>
+    <message>
+        <source>Reply</source>
+        <translation>应答</translation>
+    </message>
+    <message>
+        <source>Round trip (ms)</source>
+        <translation>往返时间 (ms)</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>结果</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficView</name>
+    <message>
+        <source>Requests %1, OK %2, exceptions %3, time-outs %4; round trip mean %5 ms, max %6 ms</source>
+        <translation>请求 %1，正常 %2，异常 %3，超时 %4；往返时间平均 %5 ms，最大 %6 ms</translation>
+    </message>
+    <message>
+        <source>Traffic</source>
+        <translation>通讯报文</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>Errors only</source>
+        <translation>仅显示错误</translation>
+    </message>
+    <message>
+        <source>Save as CSV...</source>
+        <translation>另存为 CSV...</translation>
+    </message>
+    <message>
+        <source>Traffic on the link (Ctrl+T)</source>
+        <translation>通讯报文 (Ctrl+T)</translation>
+    </message>
+    <message>
+        <source>Dword Format looks like %1</source>
+        <translation>双字模式似乎应为 %1</translation>
+    </message>
+    <message>
+        <source>Save traffic</source>
+        <translation>保存通讯报文</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>%1 could not be written: %2</source>
+        <translation>%1 无法写入：%2</translation>
+    </message>
+</context>
+<context>
     <name>WeightCal</name>
     <message>
         <source>Theory CAL</source>

@@ -1257,6 +1257,159 @@
     </message>
 </context>
 <context>
+    <name>TrafficLog</name>
+    <message>
+        <source>illegal function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>illegal data address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>illegal data value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>server device failure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>acknowledge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>server device busy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>memory parity error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>gateway path unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>gateway target device failed to respond</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TrafficModel</name>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>exception %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>time-out</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CRC/framing error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>reply that does not fit its request</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>link closed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Request</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Round trip (ms)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TrafficView</name>
+    <message>
+        <source>Requests %1, OK %2, exceptions %3, time-outs %4; round trip mean %5 ms, max %6 ms</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Traffic</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Errors only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save as CSV...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Traffic on the link (Ctrl+T)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dword Format looks like %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save traffic</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 could not be written: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>WeightCal</name>
     <message>
         <source>Theory CAL</source>

@@ -7,6 +7,7 @@
 #include "Excel/xlsxworkbook.h"
 #include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
+#include "Modbus/trafficlog.h"
 #include "main/headlessoptions.h"
 #include "main/headlessreport.h"
 
@@ -426,12 +427,15 @@ int run(int argc, char *argv[])
         break;
     }
 
-    s_verbose = options.verbose;
+    s_verbose = setupModbusTraces(options.verbose);
     s_previousHandler = qInstallMessageHandler(messageHandler);
     SignalGuard signalGuard;
 
     Outcome outcome;
-    const QString problem = fileProblem(options);
+    TrafficCsvFile traffic;
+    QString problem = fileProblem(options);
+    if (problem.isEmpty() && !options.trafficFile.isEmpty())
+        problem = traffic.open(options.trafficFile);
     if (!problem.isEmpty()) {
         outcome.code = ExitLinkOrFile;
         outcome.message = problem;

@@ -172,9 +172,11 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
                        "devices that refuse reads over registers they do not use (an import always writes row by "
                        "row)."));
     const QCommandLineOption versionOption(QStringLiteral("version"), QStringLiteral("Shows the version."));
+    const QCommandLineOption trafficOption(QStringLiteral("traffic"),
+        QStringLiteral("Writes every Modbus exchange as a CSV line into FILE."), QStringLiteral("FILE"));
     const QList<QCommandLineOption> all = {helpOption, exportOption, importOption, compareOption, tcpOption,
         rtuOption, baudOption, parityOption, dataBitsOption, stopBitsOption, unitOption, wordOrderOption,
-        templateOption, languageOption, timeoutOption, verboseOption, rowByRowOption, versionOption};
+        templateOption, languageOption, timeoutOption, verboseOption, rowByRowOption, versionOption, trafficOption};
     parser.addOptions(all);
 
     if (!parser.parse(arguments)) {
@@ -335,6 +337,7 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
     }
     o->verbose = parser.isSet(verboseOption);
     o->rowByRow = parser.isSet(rowByRowOption);
+    o->trafficFile = parser.value(trafficOption);
     return Parsed::Run;
 }
 
@@ -346,7 +349,7 @@ bool wanted(int argc, char *argv[])
     static const char *const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
         "qwindowgeometry", "qwindowtitle", "qwindowicon", "display", "geometry", "style", "stylesheet", "session",
         "name", "title", "visual", "qmljsdebugger"};
-    static const char *const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    static const char *const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "verbose"};
     for (int i = 1; i < argc; ++i) {
         QByteArray arg(argv[i]);
         if (!arg.startsWith('-'))

@@ -20,6 +20,7 @@ struct Options
     int language = 0;
     bool verbose = false;
     bool rowByRow = false;
+    QString trafficFile;
 };
 
 enum class Parsed { Run, Help, Version, Error };

@@ -1,17 +1,17 @@
 #include "main/headless.h"
 #include "main/mainwindow.h"
+#include "Modbus/trafficlog.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QLoggingCategory>
 
 int main(int argc, char *argv[])
 {
     // Transfers from the command line run without a window or a display.
     if (Headless::wanted(argc, argv))
         return Headless::run(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.modbus* = true"));
     QApplication app(argc, argv);
+    setupModbusTraces(app.arguments().contains(QStringLiteral("--verbose")));
 
     QFile sheet(QStringLiteral(":/Qss/SheetStyle.qss"));
     if (sheet.open(QIODevice::ReadOnly)) {

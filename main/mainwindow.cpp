@@ -20,6 +20,7 @@
 #include "main/frameedges.h"
 #include "main/liveheader.h"
 #include "main/pagenavigator.h"
+#include "main/trafficview.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -81,6 +82,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_navigator = new PageNavigator(ui, {m_connectionPage, m_mainInterface, m_basicConfig, m_application,
                                          m_weightCal, m_dataTrans, m_testMaintain});
     m_appearance = new Appearance(ui, m_connectionPage, m_mainInterface, this);
+    m_traffic = TrafficView::attach(this, ui->Btn_ChangeLanguage, ui->widget_down);
 
     m_worker = new DisplayWeightThread(this);
     m_refresh = new RefreshCycle([](Block block) { return DeviceLink::instance().readBlock(block); }, this);
@@ -238,6 +240,7 @@ void MainWindow::onLinkUp()
 
     m_refresh->pollBlock(Block::WeightCal);
     m_refresh->pollBlockGroup(BlockGroup::SystemInfo);
+    m_traffic->checkWordOrder();
     showLiveValues(true);
     showPage(PageMainInterface);
     m_worker->start(QThread::InheritPriority);

@@ -23,6 +23,7 @@ class DisplayWeightThread;
 class RefreshCycle;
 class Appearance;
 class PageNavigator;
+class TrafficView;
 
 // Width the pages lay out for when the window is not maximised; follows the
 // operator's resizing and survives maximise/restore.
@@ -123,6 +124,7 @@ private:
     QTimer *m_disconnectTimer = nullptr;
     DisplayWeightThread *m_worker = nullptr;
     RefreshCycle *m_refresh = nullptr;
+    TrafficView *m_traffic = nullptr;
 };
 
 #endif // MAINWINDOW_H

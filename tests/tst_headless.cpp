@@ -130,9 +130,22 @@ void TestHeadless::exportImportCompare()
     const QString linkBefore = exported.value(linkAddress);
     const QString other = linkBefore == QLatin1String("1") ? "2" : "1";
     QVERIFY(!values(file, ExelToWrite::ColValue, {{"114", "8"}, {"206", "654321"}, {linkAddress, other}}).isEmpty());
-    run = r7(QStringList{"--import", file} + m_link[transport]);
+    // --traffic: one CSV line per exchange, all answered, as many writes as the device took in.
+    const QString traffic = m_dir.filePath(transport + QStringLiteral(".csv"));
+    QVERIFY(m_sim->command(QStringLiteral("writes reset")));
+    run = r7(QStringList{"--import", file, "--traffic", traffic} + m_link[transport]);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QCOMPARE(sim(114, 2) + ' ' + sim(206, 2), QStringLiteral("0 8 9 64497")); // 654321 = 9:64497
+    QFile csv(traffic);
+    QVERIFY(csv.open(QIODevice::ReadOnly) && m_sim->command(QStringLiteral("writes")));
+    const QList<QByteArray> lines = csv.readAll().split('\n').mid(1, -1);
+    int writes = 0;
+    for (const QByteArray &line : lines.mid(0, lines.size() - 1)) {
+        const QList<QByteArray> f = line.split(',');
+        QVERIFY2(f.size() == 9 && f.last() == "OK", line.constData());
+        writes += f.at(2) == "10" || f.at(2) == "06";
+    }
+    QCOMPARE(QString::number(writes), m_sim->lastAnswer().section(QLatin1Char(' '), -1));
     QCOMPARE(sim(linkAddress.toInt()), linkBefore);
 
     // A compare reads and never writes; it names the rows that differ, here only 114, in one line however its name

@@ -6,6 +6,9 @@
 #include "Modbus/parameterentry.h"
 #include "Modbus/registeraccess.h"
 #include "Modbus/rtuclient.h"
+#include "Modbus/trafficlog.h"
+#include "Modbus/wordorder.h"
+#include "main/trafficview.h"
 
 #include "loopbackclient.h"
 #include "simprocess.h"
@@ -341,6 +344,119 @@ private slots:
 
     // A raw value shown with the mirror's decimals (at most 4) and typed back; the operator's text
     // stays until the device value or the decimals change.
+    // The traffic line of each kind of exchange with register 130 (holding 17 18) of unit 1:
+    // function, register, count, request, reply and outcome of its CSV line (the round trip varies).
+    void trafficLine_data()
+    {
+        QTest::addColumn<QString>("transport");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("num"); // registers read; negative: written
+        QTest::addColumn<QString>("line");
+        const QString read2 = QStringLiteral("03,130,2,01 03 00 82 00 02,");
+        QTest::newRow("tcp, OK read") << "tcp" << "" << 2 << read2 + "01 03 04 00 11 00 12,OK";
+        QTest::newRow("rtu, OK read with CRC")
+            << "rtu" << "" << 2 << "03,130,2,01 03 00 82 00 02 64 23,01 03 04 00 11 00 12 2A 3B,OK";
+        QTest::newRow("tcp, OK write of one") << "tcp" << "" << -1 << "06,226,1,01 06 00 E2 00 11,01 06 00 E2 00 11,OK";
+        const struct { int code; const char *name; } exceptions[] = {{1, "illegal function"},
+            {2, "illegal data address"}, {3, "illegal data value"}, {4, "server device failure"}, {5, "acknowledge"},
+            {6, "server device busy"}, {8, "memory parity error"}, {10, "gateway path unavailable"},
+            {11, "gateway target device failed to respond"}, {0x42, nullptr}};
+        for (const auto &e : exceptions) {
+            const QString code = QStringLiteral("%1").arg(e.code, 2, 16, QLatin1Char('0')).toUpper();
+            QTest::addRow("tcp, exception %d", e.code)
+                << "tcp" << QStringLiteral("fail 131 %1").arg(e.code) << 2
+                << read2 + "01 83 " + code + ",exception " + code + (e.name ? QStringLiteral(" ") + e.name : "");
+        }
+        QTest::newRow("tcp, time-out") << "tcp" << "noreply on" << 2 << read2 + ",time-out";
+        QTest::newRow("tcp, short reply")
+            << "tcp" << "short on" << 2 << read2 + "01 03 02 00 11,reply that does not fit its request";
+    }
+    void trafficLine()
+    {
+        QFETCH(QString, transport);
+        QFETCH(QString, fault);
+        QFETCH(int, num);
+        QModbusClient *client = connectClient(transport, 300);
+        QVERIFY(client && m_sim->command(QStringLiteral("set 130 17")) && m_sim->command(QStringLiteral("set 131 18")));
+        QVERIFY(fault.isEmpty() || m_sim->command(fault));
+        const quint64 before = TrafficLog::instance()->total();
+        quint16 words[2] = {17, 18};
+        num > 0 ? readRegisters(client, request(130, num), words) : writeRegisters(client, request(226, -num), words);
+        QCOMPARE(TrafficLog::instance()->total(), before + 1);
+        const QList<QByteArray> f = TrafficLog::instance()->entry(before).csvLine().trimmed().split(',');
+        QCOMPARE(f.size(), 9);
+        QTEST(QString::fromLatin1(QList<QByteArray>({f[2], f[3], f[4], f[5], f[6], f[8]}).join(',')), "line");
+    }
+
+    // The statistics count from the first request of a new client: OK, OK, exception, time-out,
+    // short reply. The mean and maximum round trip are those of the four that got an answer.
+    void trafficStatistics()
+    {
+        QModbusClient *client = connectClient(QStringLiteral("tcp"), 300);
+        quint16 words[2];
+        for (const char *fault : {"fail off", "fail off", "fail 130 2", "noreply on", "short on"}) {
+            QVERIFY(m_sim->command(QLatin1String(fault)));
+            readRegisters(client, request(130, 2), words);
+            QVERIFY(m_sim->command(QStringLiteral("noreply off")) && m_sim->command(QStringLiteral("fail off")));
+        }
+        const TrafficStatistics &s = TrafficLog::instance()->statistics();
+        QCOMPARE(QList<quint64>({s.requests, s.ok, s.exceptions, s.timeouts, s.answered}),
+                 QList<quint64>({5, 2, 1, 1, 4}));
+        QVERIFY2(s.meanRoundTripMs() > 0 && s.maxRoundTripMs() >= s.meanRoundTripMs() && s.maxRoundTripMs() < 300,
+                 qPrintable(s.text()));
+    }
+
+    // The log and the view's model keep the last 10,000 exchanges, the oldest going first.
+    void trafficBound()
+    {
+        TrafficLog *log = TrafficLog::instance();
+        TrafficModel model;
+        model.clear();
+        // 5003 lines, then 5003 more of which the first 6 push out the oldest.
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < TrafficLog::Capacity / 2 + 3; ++i) {
+                TrafficEntry e;
+                e.address = quint16(round * 10000 + i);
+                log->append(e);
+            }
+            model.refresh();
+            const int kept = round ? 10000 : 5003;
+            QCOMPARE(QList<int>({log->size(), model.rowCount()}), QList<int>({kept, kept}));
+            QCOMPARE(model.entryAt(0).address, quint16(round ? 6 : 0));
+            QCOMPARE(model.entryAt(model.rowCount() - 1).address, quint16(round * 10000 + 5002));
+        }
+        // Paused, the view takes no new lines but lets go of those the log no longer keeps.
+        for (int i = 0; i < 3; ++i)
+            log->append(TrafficEntry());
+        model.refresh(false);
+        QCOMPARE(QList<int>({model.rowCount(), model.entryAt(0).address}), QList<int>({9997, 9}));
+        model.clear();
+        QCOMPARE(QList<int>({log->size(), model.rowCount()}), QList<int>({0, 0}));
+    }
+
+    // The word order a device's division (1..500) and load-cell capacity (0..999999) point to, as
+    // read in format: 5 and 500 are 0x0000 0x0005 and 0x0000 0x01F4 in AB-CD.
+    void wordOrderSuspect_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QList<int>>("words"); // division, then capacity, as they came
+        QTest::addColumn<int>("suspect");
+        QTest::newRow("AB-CD read as AB-CD") << 0 << QList<int>{0, 5, 0, 500} << -1;
+        QTest::newRow("CD-AB read as AB-CD") << 0 << QList<int>{5, 0, 500, 0} << 1;
+        QTest::newRow("AB-CD read as CD-AB") << 1 << QList<int>{0, 5, 0, 500} << 0;
+        QTest::newRow("capacity 0, the division tells") << 1 << QList<int>{0, 5, 0, 0} << 0;
+        QTest::newRow("division fits as read") << 0 << QList<int>{0, 5, 500, 0} << -1;
+        QTest::newRow("nothing to tell") << 0 << QList<int>{0, 0, 0, 0} << -1;
+    }
+    void wordOrderSuspect()
+    {
+        QFETCH(int, format);
+        QFETCH(QList<int>, words);
+        const WordPair pairs[] = {{{quint16(words[0]), quint16(words[1])}, 1, 500},
+                                  {{quint16(words[2]), quint16(words[3])}, 0, 999999}};
+        QTEST(suspectWordOrder(pairs, 2, format), "suspect");
+    }
+
     void scaledText()
     {
         const struct { quint32 decimals, raw; const char *shown; } cases[] = {
