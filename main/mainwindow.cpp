@@ -167,6 +167,9 @@ MainWindow::MainWindow(QWidget *parent)
     // exists: put on afterwards, it would polish the whole window again.
     ModbusSetting::loadAppearance();
     setApplicationSheet(themeResources(g_uiMode != 0, g_language));
+    // So is the catalogue: the forms come up in their language, and the
+    // pages need not all translate themselves again before the first show.
+    installCatalogue(g_language != 0 ? 1 : 0);
 
     ui->setupUi(this);
 
@@ -358,9 +361,10 @@ void MainWindow::initActions()
     applyStyle();
 }
 
-void MainWindow::applyLanguage()
+void MainWindow::installCatalogue(int language)
 {
-    m_language = g_language != 0 ? 1 : 0;
+    if (m_translator && m_catalogueLanguage == language)
+        return;
     if (m_translator) {
         QCoreApplication::removeTranslator(m_translator);
         delete m_translator;
@@ -368,22 +372,29 @@ void MainWindow::applyLanguage()
     }
 
     QString catalogue;
-    if (m_language == 1) {
+    if (language == 1) {
         catalogue = QStringLiteral(":/Translate/Language_CN.qm");
         qDebug() << "设置了中文";
     } else {
         catalogue = QStringLiteral(":/Translate/Language_EN.qm");
         qDebug() << "设置了英文";
     }
-    ui->Btn_ChangeLanguage->setIcon(
-        QIcon(QString::fromLatin1(themeResources(m_lightMode, m_language).languageIcon)));
-    m_connectionPage->saveSettings();
-
     // A catalogue that does not load leaves an empty translator: English.
     m_translator = new QTranslator(this);
     if (!m_translator->load(catalogue))
         qWarning() << "catalogue not loaded" << catalogue;
+    m_catalogueLanguage = language;
+    // Every widget that exists is told of the change and translates itself.
     QCoreApplication::installTranslator(m_translator);
+}
+
+void MainWindow::applyLanguage()
+{
+    m_language = g_language != 0 ? 1 : 0;
+    installCatalogue(m_language);
+    ui->Btn_ChangeLanguage->setIcon(
+        QIcon(QString::fromLatin1(themeResources(m_lightMode, m_language).languageIcon)));
+    m_connectionPage->saveSettings();
 
     ui->retranslateUi(this);
     // The form's own text of the state label is no state at all.

@@ -56,6 +56,7 @@ public:
 
     // Installs the catalogue of g_language and re-applies every visible text.
     void applyLanguage();
+    void installCatalogue(int language);
     // Applies the theme of g_uiMode for the language last applied.
     void applyStyle();
 
@@ -137,6 +138,7 @@ private:
     QRect m_normalGeometry;
 
     QTranslator *m_translator = nullptr;
+    int m_catalogueLanguage = -1; // the language of m_translator
     // The language last applied (0 English, 1 Chinese): what the pages and
     // the header show, even when g_language was re-read from setting.ini.
     int m_language = 0;
