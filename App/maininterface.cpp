@@ -252,18 +252,23 @@ void MainInterface::updateDraw()
 void MainInterface::updateDrawAt(const QDateTime &now)
 {
     const qint64 nowMs = now.toMSecsSinceEpoch();
-    const QDateTime windowStart = now.addSecs(-WindowSeconds);
+    // The time axis ends at the next whole second and moves once a second:
+    // laying out its twelve time labels again is most of a tick's work, and
+    // the newest point is still always in view.
+    const qint64 endMs = nowMs + (1000 - nowMs % 1000) % 1000;
+    const QDateTime windowEnd = QDateTime::fromMSecsSinceEpoch(endMs);
+    const QDateTime windowStart = windowEnd.addSecs(-WindowSeconds);
 
     for (int curve = 0; curve < CurveCount; ++curve) {
         if (!m_running[curve])
             continue;
         const double value = quantityValue(m_parameter[curve]);
-        m_timeAxis[curve]->setRange(windowStart, now);
+        m_timeAxis[curve]->setRange(windowStart, windowEnd);
         // A non-number from the device would stretch the range for good.
         if (!std::isfinite(value))
             continue;
         autoScale(curve, value);
-        appendPoint(curve, nowMs, value);
+        appendPoint(curve, nowMs, windowStart.toMSecsSinceEpoch(), value);
     }
 
     // The shared unit cache may already have taken the change on another page
@@ -311,10 +316,9 @@ void MainInterface::autoScale(int curve, double value)
         m_valueAxis[curve]->setRange(0.0, 1.5 * hi);
 }
 
-void MainInterface::appendPoint(int curve, qint64 nowMs, double value)
+void MainInterface::appendPoint(int curve, qint64 nowMs, qint64 windowStartMs, double value)
 {
     QSplineSeries *series = m_series[curve];
-    const qint64 windowStartMs = nowMs - qint64(WindowSeconds) * 1000;
     const int count = series->count();
 
     // Points are in time order. Those stamped after now (the clock was set

@@ -75,7 +75,7 @@ private:
     void setupChart(int curve);
     void togglePause(int curve);
     void autoScale(int curve, double value);
-    void appendPoint(int curve, qint64 nowMs, double value);
+    void appendPoint(int curve, qint64 nowMs, qint64 windowStartMs, double value);
     void retitleCurves();
 
     QChartView *m_chartView[CurveCount] = {};

@@ -83,7 +83,6 @@ ModbusSetting::ModbusSetting(QWidget *parent)
         });
     }
 
-    SettingSerialNum();
     showProtocolFields(ui->connectType->currentIndex());
 }
 
@@ -132,6 +131,10 @@ void ModbusSetting::initInterface()
 {
     ui->retranslateUi(this);
     m_settingsFileLabel->setText(AppPaths::settingsFileNote(settingsFilePath()));
+    // The system's serial ports are listed once per visit of the page: an
+    // adapter plugged in meanwhile shows up, and listing them takes tens of
+    // milliseconds.
+    SettingSerialNum();
     loadSettings();
     qDebug() << "ModbusSetting InterfaceInit";
 }
@@ -336,12 +339,10 @@ void ModbusSetting::loadSettings()
     setIndex(ui->parityCombo, "parityCombo");
     setIndex(ui->stopBitsCombo, "stopBitsCombo");
     setIndex(ui->connectType, "connectType");
-    SettingSerialNum();
     showProtocolFields(ui->connectType->currentIndex());
     const int delay = ini.value(QStringLiteral("timeoutSpinner"), 0).toInt();
     ui->timeoutSpinner->setValue(delay);
     ui->spinboxSlaveId->setValue(ini.value(QStringLiteral("spinboxSlaveId"), 0).toInt());
-    SettingSerialNum();
     const QString portName = ini.value(QStringLiteral("serialnumcomboBox")).toString();
     if (!portName.isEmpty())
         setPortText(portName);

@@ -9,6 +9,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QIcon>
+#include <QPointer>
 #include <QTranslator>
 
 namespace {
@@ -50,6 +51,35 @@ bool setApplicationSheet(const ThemeResources &theme)
     return true;
 }
 
+// The catalogue installed: one for the program, put on before the first
+// window's widgets exist. A translator removes itself when it is deleted.
+QPointer<QTranslator> s_translator;
+int s_catalogueLanguage = -1;
+
+// Installs the catalogue of language (0 English, 1 Chinese) unless it is the
+// one installed; every widget there is is then told of the change.
+void installCatalogue(int language, QObject *parent)
+{
+    if (s_translator && s_catalogueLanguage == language)
+        return;
+    delete s_translator.data();
+
+    QString catalogue;
+    if (language == 1) {
+        catalogue = QStringLiteral(":/Translate/Language_CN.qm");
+        qDebug() << "设置了中文";
+    } else {
+        catalogue = QStringLiteral(":/Translate/Language_EN.qm");
+        qDebug() << "设置了英文";
+    }
+    // A catalogue that does not load leaves an empty translator: English.
+    s_translator = new QTranslator(parent);
+    if (!s_translator->load(catalogue))
+        qWarning() << "catalogue not loaded" << catalogue;
+    s_catalogueLanguage = language;
+    QCoreApplication::installTranslator(s_translator);
+}
+
 } // namespace
 
 Appearance::Appearance(Ui::MainWindow *form, ModbusSetting *connectionPage, MainInterface *mainInterface,
@@ -62,38 +92,22 @@ Appearance::Appearance(Ui::MainWindow *form, ModbusSetting *connectionPage, Main
     setIconSet(false);
 }
 
-void Appearance::applySavedSheet()
+void Appearance::applySavedSheet(QObject *translatorParent)
 {
     ModbusSetting::loadAppearance();
     setApplicationSheet(themeResources(g_uiMode != 0, g_language));
+    // So is the catalogue: the forms come up in their language, and the pages
+    // need not all translate themselves again before the first show.
+    installCatalogue(g_language != 0 ? 1 : 0, translatorParent);
 }
 
 void Appearance::installLanguage()
 {
     m_language = g_language != 0 ? 1 : 0;
-    if (m_translator) {
-        QCoreApplication::removeTranslator(m_translator);
-        delete m_translator;
-        m_translator = nullptr;
-    }
-
-    QString catalogue;
-    if (m_language == 1) {
-        catalogue = QStringLiteral(":/Translate/Language_CN.qm");
-        qDebug() << "设置了中文";
-    } else {
-        catalogue = QStringLiteral(":/Translate/Language_EN.qm");
-        qDebug() << "设置了英文";
-    }
     ui->Btn_ChangeLanguage->setIcon(
         QIcon(QString::fromLatin1(themeResources(m_lightMode, m_language).languageIcon)));
     m_connectionPage->saveSettings();
-
-    // A catalogue that does not load leaves an empty translator: English.
-    m_translator = new QTranslator(m_translatorParent);
-    if (!m_translator->load(catalogue))
-        qWarning() << "catalogue not loaded" << catalogue;
-    QCoreApplication::installTranslator(m_translator);
+    installCatalogue(m_language, m_translatorParent);
 }
 
 void Appearance::applyTheme()

@@ -5,7 +5,6 @@ namespace Ui { class MainWindow; }
 class MainInterface;
 class ModbusSetting;
 class QObject;
-class QTranslator;
 
 // The language and theme switcher of the main window: the catalogue of the
 // language, the application's style sheet, the icon sets of the window's
@@ -18,10 +17,11 @@ public:
     Appearance(Ui::MainWindow *ui, ModbusSetting *connectionPage, MainInterface *mainInterface,
                QObject *translatorParent);
 
-    // Puts the style sheet of the saved language and theme on the application
-    // before any widget exists: put on afterwards, it would polish the whole
-    // window again.
-    static void applySavedSheet();
+    // Puts the style sheet and the catalogue of the saved language and theme
+    // on the application before any widget exists: put on afterwards, the
+    // sheet would polish the whole window again and the catalogue translate
+    // every page again. The catalogue belongs to translatorParent.
+    static void applySavedSheet(QObject *translatorParent);
 
     // Installs the catalogue of g_language and the language button's icon, and
     // saves the choice; the window then re-applies its texts.
@@ -40,7 +40,6 @@ private:
     ModbusSetting *m_connectionPage;
     MainInterface *m_mainInterface;
     QObject *m_translatorParent;
-    QTranslator *m_translator = nullptr;
     int m_language = 0;
     bool m_lightMode = false;
 };

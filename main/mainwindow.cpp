@@ -54,9 +54,9 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
-    // The sheet of the saved language and theme goes on before any widget
-    // exists: put on afterwards, it would polish the whole window again.
-    Appearance::applySavedSheet();
+    // The sheet and the catalogue of the saved language and theme go on
+    // before any widget exists (see Appearance::applySavedSheet).
+    Appearance::applySavedSheet(this);
 
     ui->setupUi(this);
 
@@ -196,7 +196,7 @@ void MainWindow::initActions()
     applyStyle();
 }
 
-void MainWindow::applyLanguage()
+void MainWindow::installCatalogue(int language)
 {
     m_appearance->installLanguage();
     ui->retranslateUi(this);

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+R7_BENCH=1 bash scripts/setup.sh
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DR7_BUILD_BENCH=ON
 
 export QT_LOGGING_RULES="${QT_LOGGING_RULES:-}"

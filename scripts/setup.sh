@@ -21,6 +21,11 @@ if [ "${R7_QT:-5}" = 6 ] || [ "${R7_QT6_SUITES:-}" = 1 ] || [ "${CI:-}" = true ]
     )
 fi
 
+# The benchmarks' second Modbus master (bench_polling rtu).
+if [ "${R7_BENCH:-}" = 1 ]; then
+    PACKAGES+=(python3-pymodbus)
+fi
+
 missing=()
 for pkg in "${PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
