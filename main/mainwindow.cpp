@@ -196,7 +196,7 @@ void MainWindow::initActions()
     applyStyle();
 }
 
-void MainWindow::installCatalogue(int language)
+void MainWindow::applyLanguage()
 {
     m_appearance->installLanguage();
     ui->retranslateUi(this);

@@ -59,7 +59,6 @@ public:
 
     // Installs the catalogue of g_language and re-applies every visible text.
     void applyLanguage();
-    void installCatalogue(int language);
     // Applies the theme of g_uiMode for the language last applied.
     void applyStyle();
 
