@@ -1,5 +1,6 @@
 #include "Modbus/devicescan.h"
 
+#include "Modbus/devicelink.h"
 #include "Modbus/rtuclient.h"
 
 #include <QModbusDataUnit>
@@ -130,6 +131,12 @@ void DeviceScan::start()
 {
     if (m_running)
         return;
+    // The scan has the line to itself: polling pauses meanwhile, and a
+    // transfer under way keeps the link.
+    if (!DeviceLink::instance().take(LinkUser::Scan)) {
+        emit finished(false, QStringLiteral("the link is in use by a transfer"));
+        return;
+    }
     m_running = true;
     m_clock.start();
     m_next = m_done = 0;
@@ -315,5 +322,6 @@ void DeviceScan::finish(bool stopped, const QString &problem)
         m_client = nullptr;
     }
     m_openLine = -1;
+    DeviceLink::instance().giveBack(LinkUser::Scan);
     emit finished(stopped, problem);
 }
