@@ -1,5 +1,6 @@
 #include "App/parameterbinding.h"
 
+#include "Modbus/devicelink.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/presentation.h"
 #include "Modbus/registeraccess.h"
@@ -521,10 +522,7 @@ CommitResult ParameterPage::sendEditorValue(QWidget *editor, const QString &valu
     if (!guard)
         return CommitResult::Failed;
 
-    Settings request;
-    request.address = int(span.address);
-    request.num = span.count;
-    const ResultCode result = writeParameter(modbusClient(), quint32(sendVal), request);
+    const ResultCode result = DeviceLink::instance().write(quint16(span.address), quint16(span.count), quint32(sendVal));
     const CommitResult outcome = result == ResultOk      ? CommitResult::Written
                                  : result == ResultNoLink ? CommitResult::Unsent
                                                           : CommitResult::Failed;

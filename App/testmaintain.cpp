@@ -2,6 +2,7 @@
 #include "ui_testmaintain.h"
 
 #include "App/parameterbinding.h"
+#include "Modbus/devicelink.h"
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/registerblocks.h"
@@ -258,13 +259,10 @@ void TestMaintain::runReset(const ResetCommand &command)
     if (confirmBox(tr(command.title), tr(command.question)) != ConfirmBoxOk)
         return;
 
-    Settings request;
-    request.address = command.address;
-    request.num = 1;
     qDebug() << "Reset command" << command.address;
-    QModbusClient *client = modbusClient();
-    const bool sent = client && client->state() == QModbusDevice::ConnectedState;
-    const ResultCode result = writeParameter(client, 1, request);
+    const DeviceLink &link = DeviceLink::instance();
+    const bool sent = link.isUp();
+    const ResultCode result = link.write(quint16(command.address), 1, 1);
     // Only the device's own answer is a success.
     if (result == ResultOk) {
         tipBox(tr("Tip"), tr("Reset Successful!"), false);
@@ -304,15 +302,12 @@ void TestMaintain::reportUnanswered(const ResetCommand &command)
 
 bool TestMaintain::deviceAnswersAgain(const QPointer<QMessageBox> &box)
 {
-    Settings probe;
-    probe.address = Reg::Weight;
-    probe.num = 1;
     quint16 word = 0;
     QElapsedTimer elapsed;
     elapsed.start();
     // Stops early when the operator closed the box.
     while (box && box->isVisible()) {
-        if (readRegisters(modbusClient(), probe, &word) == ResultOk)
+        if (DeviceLink::instance().read(Reg::Weight, 1, &word) == ResultOk)
             return true;
         if (elapsed.elapsed() >= ComeBackWindowMs)
             return false;

@@ -98,6 +98,14 @@ ResultCode DeviceLink::read(quint16 address, quint16 count, quint16 *words) cons
     return readRegisters(client(), request, words);
 }
 
+ResultCode DeviceLink::write(quint16 address, quint16 count, quint32 value) const
+{
+    Settings request;
+    request.address = address;
+    request.num = count;
+    return writeParameter(client(), value, request);
+}
+
 ResultCode DeviceLink::readBlock(Block block) const
 {
     if (int(block) < 0 || int(block) >= RegisterBlockCount)

@@ -64,6 +64,9 @@ public:
 
     // count consecutive holding registers from address, of the link's unit.
     ResultCode read(quint16 address, quint16 count, quint16 *words) const;
+    // Writes value into one register (count 1) or a pair (count 2, in the
+    // link's word order), of the link's unit; the reply must echo the request.
+    ResultCode write(quint16 address, quint16 count, quint32 value) const;
     // Reads one register block and decodes it into the device mirror; a
     // failed read leaves the mirror as it was.
     ResultCode readBlock(Block block) const;
