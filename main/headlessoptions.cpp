@@ -72,6 +72,8 @@ QString epilogue()
         "  done\n");
 }
 
+} // namespace
+
 bool parseInt(const QString &text, int min, int max, int *value)
 {
     bool ok = false;
@@ -119,8 +121,6 @@ bool parseHost(const QString &text, QString *host, int *port)
     *host = v6 ? QLatin1Char('[') + h + QLatin1Char(']') : h;
     return true;
 }
-
-} // namespace
 
 Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QString *help)
 {

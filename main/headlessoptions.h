@@ -23,6 +23,12 @@ struct Options
     QString trafficFile;
 };
 
+// A whole number from min to max, leading and trailing spaces allowed.
+bool parseInt(const QString &text, int min, int max, int *value);
+// "HOST", "HOST:PORT", "[V6]", "[V6]:PORT" or "V6" into host (an IPv6 address
+// in brackets) and port (left as it is without one). False when malformed.
+bool parseHost(const QString &text, QString *host, int *port);
+
 enum class Parsed { Run, Help, Version, Error };
 
 // Parses the arguments (the program's name first) into o. Help and Version

@@ -1,11 +1,11 @@
 #include "main/scanrun.h"
 
 #include "Modbus/devicescan.h"
+#include "main/headlessoptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QHostAddress>
 #include <QSerialPort>
 
 #include <cstdio>
@@ -28,44 +28,6 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
 {
     if ((s_verbose || (type != QtDebugMsg && type != QtInfoMsg)) && s_previous)
         s_previous(type, context, message);
-}
-
-bool parseInt(const QString &text, int min, int max, int *value)
-{
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    if (!ok || v < min || v > max)
-        return false;
-    *value = v;
-    return true;
-}
-
-// "HOST", "HOST:PORT", "V6", "[V6]", "[V6]:PORT"; an IPv6 host keeps its brackets.
-bool parseHost(QString text, QString *host, int *port)
-{
-    text = text.trimmed();
-    QString portText;
-    if (text.startsWith(QLatin1Char('['))) {
-        const int close = text.indexOf(QLatin1Char(']'));
-        const QString rest = close < 0 ? QString() : text.mid(close + 1);
-        if (close < 0 || (!rest.isEmpty() && (!rest.startsWith(QLatin1Char(':')) || rest.size() == 1)))
-            return false;
-        portText = rest.mid(1);
-        text = text.mid(1, close - 1);
-    } else if (text.count(QLatin1Char(':')) == 1) {
-        portText = text.section(QLatin1Char(':'), 1);
-        text = text.section(QLatin1Char(':'), 0, 0);
-        if (portText.isEmpty())
-            return false;
-    }
-    const bool v6 = text.contains(QLatin1Char(':'));
-    if (text.isEmpty() || text.contains(QLatin1Char(' '))
-        || (v6 && QHostAddress(text).protocol() != QAbstractSocket::IPv6Protocol))
-        return false;
-    if (!portText.isEmpty() && !parseInt(portText, 1, 65535, port))
-        return false;
-    *host = v6 ? QLatin1Char('[') + text + QLatin1Char(']') : text;
-    return true;
 }
 
 QString duration(qint64 ms)
