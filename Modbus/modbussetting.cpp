@@ -233,6 +233,9 @@ void ModbusSetting::on_connectButton_clicked()
     DeviceLink &link = DeviceLink::instance();
     if (link.isUp())
         return;
+    emit linkStarting();
+    if (!self)
+        return;
 
     const LinkProof proof = link.open(linkSettings());
     if (!self)
@@ -252,6 +255,7 @@ void ModbusSetting::on_connectButton_clicked()
 
 void ModbusSetting::on_findDeviceButton_clicked()
 {
+    emit linkStarting();
     DeviceFinder finder(this);
     finder.start();
     finder.exec();

@@ -42,6 +42,8 @@ public:
 
 signals:
     void ConnectSuccessfulSignal();
+    // A connection or a device scan is about to start, before its first wait.
+    void linkStarting();
 
 public slots:
     void on_connectButton_clicked();

@@ -82,11 +82,9 @@ void installCatalogue(int language, QObject *parent)
 
 } // namespace
 
-Appearance::Appearance(Ui::MainWindow *form, ModbusSetting *connectionPage, MainInterface *mainInterface,
-                       QObject *translatorParent)
+Appearance::Appearance(Ui::MainWindow *form, ModbusSetting *connectionPage, QObject *translatorParent)
     : ui(form)
     , m_connectionPage(connectionPage)
-    , m_mainInterface(mainInterface)
     , m_translatorParent(translatorParent)
 {
     setIconSet(false);
@@ -117,9 +115,16 @@ void Appearance::applyTheme()
     qDebug() << theme.trace;
     ui->Btn_ChangeLanguage->setIcon(QIcon(QString::fromLatin1(theme.languageIcon)));
     m_connectionPage->saveSettings();
-    m_mainInterface->setChartTheme(m_lightMode);
+    if (m_mainInterface)
+        m_mainInterface->setChartTheme(m_lightMode);
     setIconSet(m_lightMode);
     setApplicationSheet(theme);
+}
+
+void Appearance::setMainInterface(MainInterface *mainInterface)
+{
+    m_mainInterface = mainInterface;
+    m_mainInterface->setChartTheme(m_lightMode);
 }
 
 void Appearance::setIconSet(bool light)

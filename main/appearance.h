@@ -14,8 +14,7 @@ class QObject;
 class Appearance
 {
 public:
-    Appearance(Ui::MainWindow *ui, ModbusSetting *connectionPage, MainInterface *mainInterface,
-               QObject *translatorParent);
+    Appearance(Ui::MainWindow *ui, ModbusSetting *connectionPage, QObject *translatorParent);
 
     // Puts the style sheet and the catalogue of the saved language and theme
     // on the application before any widget exists: put on afterwards, the
@@ -28,6 +27,9 @@ public:
     void installLanguage();
     // Applies the theme of g_uiMode for the language last installed.
     void applyTheme();
+    // The monitoring page, built after the window: its curves take the
+    // theme last applied and follow every later one.
+    void setMainInterface(MainInterface *mainInterface);
 
     // 0 English, 1 Chinese: the language last installed.
     int language() const { return m_language; }
@@ -38,7 +40,7 @@ private:
 
     Ui::MainWindow *ui;
     ModbusSetting *m_connectionPage;
-    MainInterface *m_mainInterface;
+    MainInterface *m_mainInterface = nullptr;
     QObject *m_translatorParent;
     int m_language = 0;
     bool m_lightMode = false;

@@ -62,26 +62,18 @@ MainWindow::MainWindow(QWidget *parent)
 
     // The pages come after the form so that setupUi's by-name connections can
     // only ever bind this window's slots to the window's own buttons.
-    // Each page is made a child of the page stack at once: moved there later,
-    // it would be polished a second time under its new parent. The connection
-    // page is the exception: a QMainWindow makes itself a window whatever its
-    // parent, and only the stack's addWidget (a re-parenting) turns it into a
+    // The connection page, the first one shown, is built now; the others when
+    // first needed (buildPages), at the latest right after the first show.
+    // A QMainWindow makes itself a window whatever its parent, and only the
+    // stack's addWidget (a re-parenting) turns the connection page into a
     // child widget. It is small, so its second polish costs little.
-    QWidget *stack = ui->stackedWidget;
     m_connectionPage = new ModbusSetting(this);
-    m_mainInterface = new MainInterface(stack);
-    m_basicConfig = new BasicConfig(stack);
-    m_application = new Application(stack);
-    m_weightCal = new WeightCal(stack);
-    m_dataTrans = new DataTrans(stack);
-    m_testMaintain = new TestMaintain(stack);
     // The workbook engine of the Test Maintain page's export and import.
     startSpreadsheet();
 
     m_header = new LiveHeader(ui);
-    m_navigator = new PageNavigator(ui, {m_connectionPage, m_mainInterface, m_basicConfig, m_application,
-                                         m_weightCal, m_dataTrans, m_testMaintain});
-    m_appearance = new Appearance(ui, m_connectionPage, m_mainInterface, this);
+    m_navigator = new PageNavigator(ui, m_connectionPage, [this] { buildPages(); });
+    m_appearance = new Appearance(ui, m_connectionPage, this);
     m_traffic = TrafficView::attach(this, ui->Btn_ChangeLanguage, ui->widget_down);
 
     m_worker = new DisplayWeightThread(this);
@@ -93,11 +85,6 @@ MainWindow::MainWindow(QWidget *parent)
         showCommunication();
     });
 
-    for (ParameterPage *p : {static_cast<ParameterPage *>(m_basicConfig), static_cast<ParameterPage *>(m_weightCal),
-                             static_cast<ParameterPage *>(m_application), static_cast<ParameterPage *>(m_dataTrans)})
-        connect(p, &ParameterPage::noticeRaised, this,
-                [this](const QString &text) { m_header->showNotice(text); });
-
     m_disconnectTimer = new QTimer(this);
     m_disconnectTimer->setObjectName(QStringLiteral("disconnectTimer"));
     m_disconnectTimer->setSingleShot(true);
@@ -107,6 +94,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     connect(ui->actionExit, &QAction::triggered, this, &QWidget::close);
     connect(m_connectionPage, &ModbusSetting::ConnectSuccessfulSignal, this, &MainWindow::onLinkUp);
+    // Built in a wait of the connection or the scan, the pages would hold up
+    // its replies until the time-out: they come first.
+    connect(m_connectionPage, &ModbusSetting::linkStarting, this, &MainWindow::buildPages);
     connect(m_worker, &DisplayWeightThread::isdone, this, &MainWindow::onTick, Qt::QueuedConnection);
 
     // Moves without a button only reach widgets that track the mouse; the
@@ -120,10 +110,39 @@ MainWindow::MainWindow(QWidget *parent)
         w->setMouseTracking(true);
 
     // A resize cursor set on the window must not linger over the pages.
-    const QList<QWidget *> pages = {m_connectionPage, m_mainInterface, m_basicConfig, m_application,
+    m_connectionPage->setCursor(Qt::ArrowCursor);
+}
+
+void MainWindow::buildPages()
+{
+    if (m_navigator->hasPages() || m_buildingPages)
+        return;
+    m_buildingPages = true;
+    // Each page is made a child of the page stack at once: moved there later,
+    // it would be polished a second time under its new parent. The forms come
+    // up in the language and under the style sheet applied last.
+    QWidget *stack = ui->stackedWidget;
+    m_mainInterface = new MainInterface(stack);
+    m_basicConfig = new BasicConfig(stack);
+    m_application = new Application(stack);
+    m_weightCal = new WeightCal(stack);
+    m_dataTrans = new DataTrans(stack);
+    m_testMaintain = new TestMaintain(stack);
+    m_navigator->addPages({m_connectionPage, m_mainInterface, m_basicConfig, m_application, m_weightCal,
+                           m_dataTrans, m_testMaintain});
+    m_appearance->setMainInterface(m_mainInterface);
+
+    for (ParameterPage *p : {static_cast<ParameterPage *>(m_basicConfig), static_cast<ParameterPage *>(m_weightCal),
+                             static_cast<ParameterPage *>(m_application), static_cast<ParameterPage *>(m_dataTrans)})
+        connect(p, &ParameterPage::noticeRaised, this,
+                [this](const QString &text) { m_header->showNotice(text); });
+
+    const QList<QWidget *> pages = {m_mainInterface, m_basicConfig, m_application,
                                     m_weightCal, m_dataTrans, m_testMaintain};
     for (QWidget *p : pages)
         p->setCursor(Qt::ArrowCursor);
+    adjustPages(isMaximized() ? QGuiApplication::primaryScreen()->geometry().width() : width());
+    m_buildingPages = false;
 }
 
 MainWindow::~MainWindow()
@@ -159,6 +178,13 @@ void MainWindow::setupFrame()
 
 void MainWindow::paintEvent(QPaintEvent *event)
 {
+    // The other pages are built once the window has been painted, unless
+    // something needed them earlier: the operator sees the connection page
+    // meanwhile.
+    if (!m_pagesScheduled && !m_navigator->hasPages()) {
+        m_pagesScheduled = true;
+        QTimer::singleShot(0, this, &MainWindow::buildPages);
+    }
     const int margin = contentsMargins().left();
     if (margin <= 0) {
         QMainWindow::paintEvent(event);
@@ -187,7 +213,6 @@ void MainWindow::initActions()
     ui->label_Icon->setMaximumSize(25, 25);
     ui->label_Icon->setScaledContents(true);
 
-    m_navigator->addPagesToStack();
     m_connectionStackIndex = m_navigator->connectionStackIndex();
 
     // The connection page reads setting.ini here, language and theme included.
@@ -226,6 +251,7 @@ void MainWindow::showPage(int index)
 
 void MainWindow::onLinkUp()
 {
+    buildPages();
     ui->WeightDisplay->show();
     ui->widget->show();
     ui->widget_down->show();

@@ -88,6 +88,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Builds the pages other than the connection page unless they exist.
+    void buildPages();
     void adjustPages(int width);
     void resizeFromEdge(const QPoint &globalPos);
     void updateFrameMargin();
@@ -100,15 +102,17 @@ private:
     PageNavigator *m_navigator = nullptr;
     Appearance *m_appearance = nullptr;
     ModbusSetting *m_connectionPage;
-    MainInterface *m_mainInterface;
-    BasicConfig *m_basicConfig;
-    Application *m_application;
-    WeightCal *m_weightCal;
-    DataTrans *m_dataTrans;
-    TestMaintain *m_testMaintain;
+    MainInterface *m_mainInterface = nullptr;
+    BasicConfig *m_basicConfig = nullptr;
+    Application *m_application = nullptr;
+    WeightCal *m_weightCal = nullptr;
+    DataTrans *m_dataTrans = nullptr;
+    TestMaintain *m_testMaintain = nullptr;
     Settings m_settings;
 
     int m_connectionStackIndex = 0;
+    bool m_buildingPages = false;
+    bool m_pagesScheduled = false;
 
     bool m_dragging = false;
     bool m_resizing = false;

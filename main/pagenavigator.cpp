@@ -60,12 +60,27 @@ QList<QWidget *> tabStops(QWidget *page)
     return stops;
 }
 
+// A page's scroll area is no stop of its own for Tab: it shows nothing when
+// focused, and it scrolls to each editor that takes the focus.
+void noScrollAreaStops(QWidget *page)
+{
+    for (QScrollArea *area : page->findChildren<QScrollArea *>())
+        area->setFocusPolicy(Qt::NoFocus);
+}
+
 } // namespace
 
-PageNavigator::PageNavigator(Ui::MainWindow *form, const Pages &pages)
+PageNavigator::PageNavigator(Ui::MainWindow *form, ModbusSetting *connection, std::function<void()> buildPages)
     : ui(form)
-    , m_pages(pages)
+    , m_buildPages(std::move(buildPages))
 {
+    // The connection page has the room of the header, the navigation and the
+    // status bar, which it hides; its height must not hold the other pages
+    // to its own minimum on a small screen.
+    m_pages.connection = connection;
+    connection->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    m_connectionStackIndex = ui->stackedWidget->addWidget(connection);
+    noScrollAreaStops(connection);
     m_navButtons[PageMainInterface] = ui->ButtonMainInterface;
     m_navButtons[PageBasicConfig] = ui->ButtonBasicConfig;
     m_navButtons[PageWeightCal] = ui->ButtonWeightCal;
@@ -85,23 +100,30 @@ PageNavigator::PageNavigator(Ui::MainWindow *form, const Pages &pages)
     }
 }
 
-void PageNavigator::addPagesToStack()
+void PageNavigator::addPages(const Pages &pages)
 {
-    // The connection page has the room of the header, the navigation and the
-    // status bar, which it hides; its height must not hold the other pages
-    // to its own minimum on a small screen.
-    m_pages.connection->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
-    m_connectionStackIndex = ui->stackedWidget->addWidget(m_pages.connection);
-    for (int i = PageMainInterface; i <= PageTestMaintain; ++i)
-        m_stackIndex[i] = ui->stackedWidget->addWidget(page(i));
-    // A page's scroll area is no stop of its own for Tab: it shows nothing
-    // when focused, and it scrolls to each editor that takes the focus.
-    for (QScrollArea *area : ui->stackedWidget->findChildren<QScrollArea *>())
-        area->setFocusPolicy(Qt::NoFocus);
+    if (hasPages())
+        return;
+    ModbusSetting *connection = m_pages.connection;
+    m_pages = pages;
+    m_pages.connection = connection;
+    for (int i = PageMainInterface; i <= PageTestMaintain; ++i) {
+        QWidget *p = page(i);
+        m_stackIndex[i] = ui->stackedWidget->addWidget(p);
+        noScrollAreaStops(p);
+    }
 }
 
-QWidget *PageNavigator::page(int index) const
+void PageNavigator::ensurePages()
 {
+    if (!hasPages() && m_buildPages)
+        m_buildPages();
+}
+
+QWidget *PageNavigator::page(int index)
+{
+    if (index >= PageMainInterface && index <= PageTestMaintain)
+        ensurePages();
     switch (index) {
     case PageMainInterface:
         return m_pages.mainInterface;
@@ -128,6 +150,8 @@ void PageNavigator::showPage(int index)
         qWarning() << "showPage: no page" << index;
         return;
     }
+    if (index != PageConnection)
+        ensurePages();
 
     // A field still being edited on the page being left commits now, while
     // its page is current. Its write waits with the event loop running: a
@@ -175,12 +199,14 @@ void PageNavigator::showPage(int index)
     orderTabStops();
 
     // The reset password holds for one visit of Test Maintain only.
-    if (index != PageTestMaintain)
+    if (index != PageTestMaintain && m_pages.testMaintain)
         m_pages.testMaintain->resetUnlock();
 }
 
 void PageNavigator::refreshPage(int page)
 {
+    if (page >= PageMainInterface && page <= PageTestMaintain)
+        ensurePages();
     switch (page) {
     case PageMainInterface:
         m_pages.mainInterface->updateDraw();
@@ -207,6 +233,8 @@ void PageNavigator::refreshPage(int page)
 
 void PageNavigator::adjustPages(int width)
 {
+    if (!hasPages())
+        return;
     m_pages.mainInterface->adjustLayout(width);
     m_pages.basicConfig->adjustLayout(width);
     m_pages.weightCal->adjustLayout(width);

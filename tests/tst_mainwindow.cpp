@@ -526,6 +526,7 @@ void tst_MainWindow::tabOrder()
     for (int i = 8; i + 1 < order.size(); ++i) {
         QWidget *a = order.at(i), *b = i + 2 < order.size() ? order.at(i + 1) : nullptr;
         QVERIFY2(pageWidget->isAncestorOf(a), qPrintable(names.at(i) + QLatin1String(" is not on the page")));
+        QVERIFY2(!qobject_cast<QScrollArea *>(a), qPrintable(names.at(i) + QLatin1String(" is a scroll area")));
         if (!b)
             break;
         QWidget *ga = groupOf(a), *gb = groupOf(b);

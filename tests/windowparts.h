@@ -2,10 +2,12 @@
 #define WINDOWPARTS_H
 
 // The parts of the main window a suite drives, found by type among the
-// window's children, so the window's interface carries nothing for tests.
+// window's children or through its pages, so the window's interface carries
+// nothing for tests.
 
 #include "App/testmaintain.h"
 #include "Modbus/displayweightthread.h"
+#include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
 #include "Modbus/refreshcycle.h"
 #include "main/mainwindow.h"
@@ -15,9 +17,10 @@ inline ModbusSetting *connectionPageOf(const MainWindow *window)
     return window->findChild<ModbusSetting *>();
 }
 
+// The page is built when first asked for.
 inline TestMaintain *testMaintainOf(const MainWindow *window)
 {
-    return window->findChild<TestMaintain *>();
+    return qobject_cast<TestMaintain *>(window->page(PageTestMaintain));
 }
 
 inline DisplayWeightThread *workerOf(const MainWindow *window)
