@@ -31,18 +31,6 @@ namespace {
 // the verdict.
 constexpr int FailuresBeforeProbe = 3;
 
-QtMessageHandler s_previousHandler = nullptr;
-bool s_verbose = false;
-
-// The transfers trace every step; without --verbose only warnings get out.
-void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (!s_verbose && (type == QtDebugMsg || type == QtInfoMsg))
-        return;
-    if (s_previousHandler)
-        s_previousHandler(type, context, message);
-}
-
 // SIGINT and SIGTERM end the transfer at its next row, as Disconnect does on
 // the page, so the serial port is closed and no half-written file is left.
 int s_signalPipe[2] = {-1, -1};
@@ -427,8 +415,8 @@ int run(int argc, char *argv[])
         break;
     }
 
-    s_verbose = setupModbusTraces(options.verbose);
-    s_previousHandler = qInstallMessageHandler(messageHandler);
+    // The transfers trace every step; without --verbose only warnings get out.
+    const QtMessageHandler previousHandler = quietTraces(setupModbusTraces(options.verbose));
     SignalGuard signalGuard;
 
     Outcome outcome;
@@ -466,7 +454,7 @@ int run(int argc, char *argv[])
     DeviceLink::instance().close();
     if (!outcome.message.isEmpty())
         printErr(QStringLiteral("r7config: %1\n").arg(outcome.message));
-    qInstallMessageHandler(s_previousHandler);
+    qInstallMessageHandler(previousHandler);
     return outcome.code;
 }
 

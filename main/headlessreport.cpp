@@ -33,6 +33,28 @@ void printOut(const QString &text)
     std::fflush(stdout);
 }
 
+namespace {
+
+QtMessageHandler s_previousHandler = nullptr;
+bool s_verbose = false;
+
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (!s_verbose && (type == QtDebugMsg || type == QtInfoMsg))
+        return;
+    if (s_previousHandler)
+        s_previousHandler(type, context, message);
+}
+
+} // namespace
+
+QtMessageHandler quietTraces(bool verbose)
+{
+    s_verbose = verbose;
+    s_previousHandler = qInstallMessageHandler(quietHandler);
+    return s_previousHandler;
+}
+
 QString escaped(const QString &text)
 {
     QString out;

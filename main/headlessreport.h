@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 struct TransferReport;
 
@@ -38,6 +39,11 @@ QString normalised(const QString &text, quint32 type, bool *ok);
 // Standard error and standard output, flushed at once.
 void printErr(const QString &text);
 void printOut(const QString &text);
+
+// Lets debug and info messages (the program's and Qt's traces) through only
+// when verbose, warnings always. Returns the handler it replaced, to be put
+// back at the end of the run.
+QtMessageHandler quietTraces(bool verbose);
 
 } // namespace Headless
 

@@ -2,33 +2,18 @@
 
 #include "Modbus/devicescan.h"
 #include "main/headlessoptions.h"
+#include "main/headlessreport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSerialPort>
 
-#include <cstdio>
 #include <unistd.h>
 
 namespace Headless {
 
 namespace {
-
-void print(FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
-}
-
-QtMessageHandler s_previous = nullptr;
-bool s_verbose = false;
-
-void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if ((s_verbose || (type != QtDebugMsg && type != QtInfoMsg)) && s_previous)
-        s_previous(type, context, message);
-}
 
 QString duration(qint64 ms)
 {
@@ -77,14 +62,14 @@ int runScan(const QStringList &arguments)
     parser.addOptions({help, scan, tcp, rtu, baud, parity, dataBits, stopBits, unit, range, verbose});
 
     const auto bad = [](const QString &why) {
-        print(stderr, QStringLiteral("r7config: %1\nUsage: r7config --scan --rtu DEVICE|--tcp HOST[:PORT] "
+        printErr(QStringLiteral("r7config: %1\nUsage: r7config --scan --rtu DEVICE|--tcp HOST[:PORT] "
                                      "[--unit-range A-B]\nTry 'r7config --scan --help'.\n").arg(why));
         return 2;
     };
     if (!parser.parse(arguments))
         return bad(parser.errorText());
     if (parser.isSet(help)) {
-        print(stdout, parser.helpText());
+        printOut(parser.helpText());
         return 0;
     }
     if (!parser.positionalArguments().isEmpty())
@@ -122,8 +107,7 @@ int runScan(const QStringList &arguments)
         target.withUnit255 = false;
     }
 
-    s_verbose = parser.isSet(verbose);
-    s_previous = qInstallMessageHandler(quietHandler);
+    const QtMessageHandler previousHandler = quietTraces(parser.isSet(verbose));
     const bool terminal = ::isatty(STDERR_FILENO);
     DeviceScan engine(target);
     QEventLoop loop;
@@ -131,14 +115,14 @@ int runScan(const QStringList &arguments)
     qint64 lastShown = -1;
     QElapsedTimer clock;
     clock.start();
-    QObject::connect(&engine, &DeviceScan::found, [](const ScanHit &hit) { print(stdout, hit.text() + '\n'); });
+    QObject::connect(&engine, &DeviceScan::found, [](const ScanHit &hit) { printOut(hit.text() + '\n'); });
     QObject::connect(&engine, &DeviceScan::progress,
                      [&](int done, int total, qint64 msLeft, const ScanHit &probed) {
                          // A line a second at most; on a terminal one line redrawn.
                          if (done < total && lastShown >= 0 && clock.elapsed() - lastShown < 1000)
                              return;
                          lastShown = clock.elapsed();
-                         print(stderr, QStringLiteral("%1scan: %2/%3 probes, about %4 left (%5)%6")
+                         printErr(QStringLiteral("%1scan: %2/%3 probes, about %4 left (%5)%6")
                                            .arg(terminal ? QStringLiteral("\r\033[K") : QString())
                                            .arg(done).arg(total).arg(duration(msLeft), probed.text().section(QLatin1String(" ("), 0, 0),
                                                 terminal ? QString() : QStringLiteral("\n")));
@@ -151,12 +135,12 @@ int runScan(const QStringList &arguments)
     if (engine.isRunning())
         loop.exec();
     const int found = engine.hits().size();
-    print(stderr, QStringLiteral("%1scan: %2 after %3%4\n")
+    printErr(QStringLiteral("%1scan: %2 after %3%4\n")
                       .arg(terminal ? QStringLiteral("\r\033[K") : QString())
                       .arg(found == 0 ? QStringLiteral("none") : QStringLiteral("%1 found").arg(found),
                            duration(clock.elapsed()),
                            problem.isEmpty() ? QString() : QStringLiteral(": ") + problem));
-    qInstallMessageHandler(s_previous);
+    qInstallMessageHandler(previousHandler);
     return found > 0 ? 0 : 3;
 }
 
