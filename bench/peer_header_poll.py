@@ -5,7 +5,8 @@ beside.
 
     peer_header_poll.py PORT BAUD POLLS ADDRESS:COUNT...
 
-Prints "peer: median MS p90 MS" (one header poll = every block once)."""
+Prints "peer: median MS p90 MS" (one header poll = every block once), then
+"samples: MS MS ..." with every poll's time."""
 import statistics
 import sys
 import time
@@ -30,8 +31,8 @@ def main():
                 return 1
         samples.append((time.perf_counter() - start) * 1000.0)
     client.close()
-    samples.sort()
-    print("peer: median %.2f ms p90 %.2f ms" % (statistics.median(samples), samples[len(samples) * 9 // 10]))
+    print("peer: median %.2f ms p90 %.2f ms" % (statistics.median(samples), sorted(samples)[len(samples) * 9 // 10]))
+    print("samples: " + " ".join("%.3f" % s for s in samples))
     return 0
 
 
