@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QStyle>
 #include <QTimer>
 
 #include <cstring>
@@ -79,6 +80,24 @@ void LiveHeader::showCommunication(Communication state)
     case CommunicationError:
         showConnectState(QCoreApplication::translate("MainWindow", "Communication-Error"), QString::fromLatin1(ConnectErrorStyle));
         break;
+    }
+    // While the bar reports the link in error, the values above it are the
+    // last ones read: greyed, a weight that no longer moves is not taken for
+    // a live one.
+    markStale(state == CommunicationError);
+}
+
+void LiveHeader::markStale(bool stale)
+{
+    for (QLabel *label : {ui->labelweight_1, ui->label_Mv_1, ui->label_FlowRate_1, ui->label_ErrorMessage_1}) {
+        if (label->property("stale").toBool() == stale)
+            continue;
+        // The style sheets grey QLabel[stale="true"]; a changed property
+        // takes effect on the next polish only.
+        label->setProperty("stale", stale);
+        label->style()->unpolish(label);
+        label->style()->polish(label);
+        label->update();
     }
 }
 

@@ -23,7 +23,8 @@ public:
     // Redraws the header from the device mirror; force rewrites every field.
     // language is the one the window shows (0 English, 1 Chinese).
     void showLiveValues(bool force, int language);
-    // The label of the communication state in the present language.
+    // The label of the communication state in the present language; in error
+    // the header's values are greyed as the last ones read.
     void showCommunication(Communication state);
     // The green of "Communication-Normal" for the theme (light or dark).
     void setLightTheme(bool light);
@@ -32,6 +33,7 @@ public:
 
 private:
     void showStatusBits(quint32 status, bool force);
+    void markStale(bool stale);
     void showConnectState(const QString &text, const QString &style);
     QString connectNormalStyle() const;
 

@@ -1,8 +1,11 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
+#include "Modbus/refreshcycle.h"
 #include "main/errormessages.h"
 #include "main/mainwindow.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -35,6 +38,8 @@ private slots:
     void errorLines_data();
     void errorLines();
     void errorLabel();
+    void staleInError_data();
+    void staleInError();
 
 private:
     QLabel *label(const char *name) const { return m_window->findChild<QLabel *>(QLatin1String(name)); }
@@ -177,6 +182,46 @@ void tst_LiveHeader::errorLabel()
     m_window->showLiveValues(false);
     QCOMPARE(error->text(), QStringLiteral("None"));
     QCOMPARE(error->styleSheet(), QStringLiteral("font-size: 25px;"));
+}
+
+void tst_LiveHeader::staleInError_data()
+{
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("dark, Chinese") << QStringLiteral(":/Qss/SheetStyle.qss");
+    QTest::newRow("dark, English") << QStringLiteral(":/Qss/SheetStyle_EN.qss");
+    QTest::newRow("light, Chinese") << QStringLiteral(":/Qss/SheetStyleWhite.qss");
+    QTest::newRow("light, English") << QStringLiteral(":/Qss/SheetStyleWhite_EN.qss");
+}
+
+// While the status bar says the link is in error, the header's values are
+// the last ones read and look it; the next verdict of a normal link gives
+// them back their colour.
+void tst_LiveHeader::staleInError()
+{
+    QFETCH(QString, sheet);
+    QFile file(sheet);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+    const auto colour = [this](const char *name) {
+        QLabel *value = label(name);
+        value->ensurePolished();
+        return value->palette().color(value->foregroundRole());
+    };
+    const char *const values[] = {"labelweight_1", "label_Mv_1", "label_FlowRate_1", "label_ErrorMessage_1"};
+    const QColor live = colour(values[0]);
+    RefreshCycle *cycle = m_window->findChild<RefreshCycle *>();
+    QVERIFY(cycle);
+
+    emit cycle->communicationChanged(false);
+    const QColor stale = colour(values[0]);
+    QVERIFY2(stale != live, qPrintable(stale.name()));
+    for (const char *name : values)
+        QCOMPARE(colour(name), stale);
+
+    emit cycle->communicationChanged(true);
+    for (const char *name : values)
+        QCOMPARE(colour(name), live);
+    qApp->setStyleSheet(QString());
 }
 
 QTEST_MAIN(tst_LiveHeader)
