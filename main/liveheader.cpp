@@ -6,6 +6,7 @@
 #include "main/errormessages.h"
 
 #include <QCoreApplication>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QStyle>
 #include <QTimer>
@@ -89,15 +90,24 @@ void LiveHeader::showCommunication(Communication state)
 
 void LiveHeader::markStale(bool stale)
 {
+    if (ui->labelweight_1->property("stale").toBool() == stale)
+        return;
     for (QLabel *label : {ui->labelweight_1, ui->label_Mv_1, ui->label_FlowRate_1, ui->label_ErrorMessage_1}) {
-        if (label->property("stale").toBool() == stale)
-            continue;
         // The style sheets grey QLabel[stale="true"]; a changed property
         // takes effect on the next polish only.
         label->setProperty("stale", stale);
         label->style()->unpolish(label);
         label->style()->polish(label);
         label->update();
+    }
+    // The indicators are images and a flag of their own colour: faded.
+    for (QLabel *flag : {ui->label_NetFlag, ui->Lab_Zero, ui->Lab_Stable}) {
+        QGraphicsOpacityEffect *fade = nullptr;
+        if (stale) {
+            fade = new QGraphicsOpacityEffect(flag);
+            fade->setOpacity(0.3);
+        }
+        flag->setGraphicsEffect(fade); // deletes the one before
     }
 }
 

@@ -193,9 +193,9 @@ void tst_LiveHeader::staleInError_data()
     QTest::newRow("light, English") << QStringLiteral(":/Qss/SheetStyleWhite_EN.qss");
 }
 
-// While the status bar says the link is in error, the header's values are
-// the last ones read and look it; the next verdict of a normal link gives
-// them back their colour.
+// While the status bar says the link is in error, the header's values and
+// indicators are the last ones read and look it; the next verdict of a normal
+// link gives them back their colour.
 void tst_LiveHeader::staleInError()
 {
     QFETCH(QString, sheet);
@@ -208,19 +208,28 @@ void tst_LiveHeader::staleInError()
         return value->palette().color(value->foregroundRole());
     };
     const char *const values[] = {"labelweight_1", "label_Mv_1", "label_FlowRate_1", "label_ErrorMessage_1"};
-    const QColor live = colour(values[0]);
+    // The stable indicator as drawn, with the weight stable.
+    show(bit(0), 0);
+    QLabel *stable = label("Lab_Stable");
+    stable->resize(25, 25);
+    const auto drawn = [stable] { return stable->grab().toImage(); };
     RefreshCycle *cycle = m_window->findChild<RefreshCycle *>();
     QVERIFY(cycle);
+    emit cycle->communicationChanged(true);
+    const QColor live = colour(values[0]);
+    const QImage stableLive = drawn();
 
     emit cycle->communicationChanged(false);
     const QColor stale = colour(values[0]);
     QVERIFY2(stale != live, qPrintable(stale.name()));
     for (const char *name : values)
         QCOMPARE(colour(name), stale);
+    QVERIFY(drawn() != stableLive);
 
     emit cycle->communicationChanged(true);
     for (const char *name : values)
         QCOMPARE(colour(name), live);
+    QCOMPARE(drawn(), stableLive);
     qApp->setStyleSheet(QString());
 }
 
