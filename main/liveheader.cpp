@@ -6,6 +6,8 @@
 #include "main/errormessages.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLayout>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QStyle>
@@ -149,6 +151,58 @@ void LiveHeader::showNotice(const QString &text)
     m_noticeLabel->raise();
     m_noticeLabel->show();
     m_noticeTimer->start(NoticeMs);
+}
+
+void LiveHeader::setLinkName(const QString &name, const QString &settings)
+{
+    m_linkName = name;
+    m_linkSettings = settings;
+    fitStatusBar();
+}
+
+namespace {
+
+QString linkText(const QString &name, const QString &settings)
+{
+    if (settings.isEmpty())
+        return name.toHtmlEscaped();
+    return QStringLiteral("%1:<a style='color:#00aaff;'>%2</a>").arg(name.toHtmlEscaped(), settings);
+}
+
+} // namespace
+
+void LiveHeader::fitStatusBar()
+{
+    QWidget *bar = ui->widget_down;
+    // Called on every tick: nothing to do unless a text or the width changed.
+    const QString fitted = QStringLiteral("%1|%2|%3|%4|%5|%6")
+                               .arg(bar->width())
+                               .arg(bar->isHidden())
+                               .arg(ui->label_ConnectState->text(), ui->label->text(), m_linkName, m_linkSettings);
+    if (fitted == m_fitted)
+        return;
+    m_fitted = fitted;
+    QLayout *layout = bar->layout();
+    const auto need = [layout] {
+        layout->invalidate();
+        return layout->minimumSize().width();
+    };
+    ui->label_port->setText(linkText(m_linkName, m_linkSettings));
+    ui->label_port->setToolTip(QString());
+    ui->label->show();
+    ui->label_protol->show();
+    if (bar->isHidden() || need() <= bar->width())
+        return;
+    ui->label->hide();
+    ui->label_protol->hide();
+    const int over = need() - bar->width();
+    if (over <= 0)
+        return;
+    const QFontMetrics metrics = ui->label_port->fontMetrics();
+    const int keep = qMax(metrics.horizontalAdvance(QStringLiteral("ttyUSB0")),
+                          metrics.horizontalAdvance(m_linkName) - over);
+    ui->label_port->setText(linkText(metrics.elidedText(m_linkName, Qt::ElideMiddle, keep), m_linkSettings));
+    ui->label_port->setToolTip(m_linkName);
 }
 
 void LiveHeader::showStatusBits(quint32 status, bool force)

@@ -30,6 +30,13 @@ public:
     void setLightTheme(bool light);
     // A page's note above the status bar, for a few seconds.
     void showNotice(const QString &text);
+    // The line in the status bar: a serial port's name and its settings
+    // ("38400-8-N-1"), or a host and no settings.
+    void setLinkName(const QString &name, const QString &settings);
+    // Fits the status bar to its width: on a narrow window the protocol goes
+    // first (the line's label tells serial from TCP), then the line's name
+    // shortens in its middle, whole in its tool tip.
+    void fitStatusBar();
 
 private:
     void showStatusBits(quint32 status, bool force);
@@ -41,6 +48,9 @@ private:
     QLabel *m_noticeLabel = nullptr;
     QTimer *m_noticeTimer = nullptr;
     bool m_light = false;
+    QString m_linkName;
+    QString m_linkSettings;
+    QString m_fitted; // what the status bar was last fitted for
 };
 
 #endif // LIVEHEADER_H

@@ -59,6 +59,7 @@ MainWindow::MainWindow(QWidget *parent)
     Appearance::applySavedSheet(this);
 
     ui->setupUi(this);
+    m_formMinimumHeight = minimumHeight();
 
     // The pages come after the form so that setupUi's by-name connections can
     // only ever bind this window's slots to the window's own buttons.
@@ -72,6 +73,7 @@ MainWindow::MainWindow(QWidget *parent)
     startSpreadsheet();
 
     m_header = new LiveHeader(ui);
+    ui->widget_down->installEventFilter(this);
     m_navigator = new PageNavigator(ui, m_connectionPage, [this] { buildPages(); });
     m_appearance = new Appearance(ui, m_connectionPage, this);
     m_traffic = TrafficView::attach(this, ui->Btn_ChangeLanguage, ui->widget_down);
@@ -170,10 +172,16 @@ void MainWindow::setupFrame()
     // which multiplied the CPU the live header and curves cost.
     setAttribute(Qt::WA_TranslucentBackground);
     updateFrameMargin();
-    // A window larger than a small screen would put its status bar and
-    // Disconnect out of reach.
     if (const QScreen *s = screen())
-        resize(size().boundedTo(s->availableGeometry().size()));
+        fitScreen(s->availableGeometry().size());
+}
+
+void MainWindow::fitScreen(const QSize &available)
+{
+    // A window larger than a small screen would put its status bar and
+    // Disconnect out of reach, on a 1024 x 600 panel too.
+    setMinimumHeight(qMin(m_formMinimumHeight, available.height()));
+    resize(size().boundedTo(available));
 }
 
 void MainWindow::paintEvent(QPaintEvent *event)
@@ -281,6 +289,14 @@ void MainWindow::onTick()
 void MainWindow::showCommunication()
 {
     m_header->showCommunication(m_communication);
+    m_header->fitStatusBar();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->widget_down && event->type() == QEvent::Resize)
+        m_header->fitStatusBar();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::showLiveValues(bool force)
@@ -312,16 +328,15 @@ void MainWindow::InitLinkParam()
         default:
             break;
         }
-        ui->label_port->setText(QStringLiteral("%1:<a style='color:#00aaff;'>%2-%3-%4-%5</a>")
-                                    .arg(m_settings.SerialNum.toHtmlEscaped(),
-                                         QString::number(m_settings.baud),
-                                         QString::number(m_settings.dataBits), parity,
-                                         QString::number(m_settings.stopBits)));
+        m_header->setLinkName(m_settings.SerialNum, QStringLiteral("%1-%2-%3-%4")
+                                                        .arg(QString::number(m_settings.baud),
+                                                             QString::number(m_settings.dataBits), parity,
+                                                             QString::number(m_settings.stopBits)));
         ui->label_protol->setText(QStringLiteral("Modbus RTU"));
         ui->label_SlaveID->setText(QString::number(m_settings.slaveId));
     } else {
         ui->label_protol->setText(QStringLiteral("Modbus TCP"));
-        ui->label_port->setText(m_settings.EditIP.toHtmlEscaped());
+        m_header->setLinkName(m_settings.EditIP, QString());
         ui->label_SlaveTitle->setText(tr("Port: "));
         ui->label_SlaveID->setText(m_settings.EditPort);
     }

@@ -47,6 +47,10 @@ public:
     // Icon, no system frame, and the drop shadow drawn into a see-through
     // border around the window.
     void setupFrame();
+    // Keeps the window within a screen of this available size: no larger
+    // than it, and on a screen lower than the window's minimum as low as the
+    // screen (its pages scroll).
+    void fitScreen(const QSize &available);
 
     // Makes page 0..5 current (7: the connection page).
     void showPage(int index);
@@ -78,6 +82,7 @@ private slots:
     void on_Btn_ChangeLanguage_clicked();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -113,6 +118,7 @@ private:
     int m_connectionStackIndex = 0;
     bool m_buildingPages = false;
     bool m_pagesScheduled = false;
+    int m_formMinimumHeight = 0; // the form's, before fitScreen
 
     bool m_dragging = false;
     bool m_resizing = false;

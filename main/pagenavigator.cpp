@@ -64,8 +64,26 @@ QList<QWidget *> tabStops(QWidget *page)
 // focused, and it scrolls to each editor that takes the focus.
 void noScrollAreaStops(QWidget *page)
 {
-    for (QScrollArea *area : page->findChildren<QScrollArea *>())
+    QList<QScrollArea *> areas = page->findChildren<QScrollArea *>();
+    if (auto *area = qobject_cast<QScrollArea *>(page))
+        areas << area;
+    for (QScrollArea *area : areas)
         area->setFocusPolicy(Qt::NoFocus);
+}
+
+// A page without a scroll area of its own is put into one, so that a window
+// lower than the page scrolls it instead of cutting it off. The page keeps
+// its own object name; the area is named after it.
+QWidget *scrollable(QWidget *page)
+{
+    if (!page->findChildren<QScrollArea *>().isEmpty())
+        return page;
+    auto *area = new QScrollArea;
+    area->setObjectName(page->objectName() + QStringLiteral("_scroll"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    return area;
 }
 
 } // namespace
@@ -78,9 +96,10 @@ PageNavigator::PageNavigator(Ui::MainWindow *form, ModbusSetting *connection, st
     // status bar, which it hides; its height must not hold the other pages
     // to its own minimum on a small screen.
     m_pages.connection = connection;
-    connection->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
-    m_connectionStackIndex = ui->stackedWidget->addWidget(connection);
-    noScrollAreaStops(connection);
+    QWidget *shown = scrollable(connection);
+    shown->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    m_connectionStackIndex = ui->stackedWidget->addWidget(shown);
+    noScrollAreaStops(shown);
     m_navButtons[PageMainInterface] = ui->ButtonMainInterface;
     m_navButtons[PageBasicConfig] = ui->ButtonBasicConfig;
     m_navButtons[PageWeightCal] = ui->ButtonWeightCal;
@@ -108,7 +127,7 @@ void PageNavigator::addPages(const Pages &pages)
     m_pages = pages;
     m_pages.connection = connection;
     for (int i = PageMainInterface; i <= PageTestMaintain; ++i) {
-        QWidget *p = page(i);
+        QWidget *p = scrollable(page(i));
         m_stackIndex[i] = ui->stackedWidget->addWidget(p);
         noScrollAreaStops(p);
     }

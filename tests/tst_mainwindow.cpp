@@ -7,6 +7,7 @@
 #include "Modbus/devicemirror.h"
 #include "Modbus/linkstate.h"
 #include "Modbus/modbussetting.h"
+#include "Modbus/refreshcycle.h"
 #include "main/mainwindow.h"
 
 #include "testsupport.h"
@@ -129,7 +130,13 @@ private:
     {
         return m_window->findChild<T *>(QLatin1String(name));
     }
-    QWidget *currentPage() const { return child<QStackedWidget>("stackedWidget")->currentWidget(); }
+    // The page shown; a page without a scroll area of its own sits in one.
+    QWidget *currentPage() const
+    {
+        QWidget *shown = child<QStackedWidget>("stackedWidget")->currentWidget();
+        auto *area = qobject_cast<QScrollArea *>(shown);
+        return area ? area->widget() : shown;
+    }
     void linkUp() { emit connectionPageOf(m_window.data())->ConnectSuccessfulSignal(); }
 
     QTemporaryDir m_settingsDir;
@@ -400,33 +407,51 @@ void tst_MainWindow::groupsNeverOverlap()
 void tst_MainWindow::smallScreen_data()
 {
     QTest::addColumn<int>("language");
-    QTest::newRow("English, light") << 0;
-    QTest::newRow("Chinese, dark") << 1;
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QString>("serialPort"); // empty: TCP
+    QTest::newRow("English, light, 700, TCP") << 0 << 700 << QString();
+    QTest::newRow("Chinese, dark, 700, ttyUSB0") << 1 << 700 << QStringLiteral("ttyUSB0");
+    QTest::newRow("English, light, 600, a port by id")
+        << 0 << 600 << QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    QTest::newRow("Chinese, dark, 600, /dev/ttyUSB0") << 1 << 600 << QStringLiteral("/dev/ttyUSB0");
 }
 
-// A panel PC's 1024 x 700: every page, each of its tabs, with the remote-editing banner shown, fits the
-// window, and a tab scrolled to its end keeps its tab bar in view.
+// A panel PC's 1024 x 700 or 1024 x 600: every page, each of its tabs, with the remote-editing banner shown,
+// fits the window (or scrolls in it), and a tab scrolled to its end keeps its tab bar in view.
 void tst_MainWindow::smallScreen()
 {
     QFETCH(int, language);
+    QFETCH(int, height);
+    QFETCH(QString, serialPort);
+    ModbusSetting *connection = connectionPageOf(m_window.data());
+    auto combo = [connection](const char *name) { return connection->findChild<QComboBox *>(QLatin1String(name)); };
+    combo("connectType")->setCurrentIndex(serialPort.isEmpty() ? 1 : 0);
+    combo("serialnumcomboBox")->setEditText(serialPort);
+    combo("baudCombo")->setCurrentIndex(5); // 115200, the longest settings
+    combo("parityCombo")->setCurrentIndex(1);
     g_language = language;
     g_uiMode = language == 0 ? 1 : 0;
     m_window->applyLanguage();
     m_window->applyStyle();
+    // The panel's screen: the window may be as low as it.
+    m_window->fitScreen(QSize(1024, height));
     const auto english = qScopeGuard([this] {
         g_language = 0;
         g_uiMode = 0;
         m_window->applyLanguage();
         m_window->applyStyle();
+        m_window->fitScreen(QSize(1920, 1080));
     });
     const QByteArray shots = qgetenv("R7_SCREENSHOT_DIR"); // pictures of what the test saw
     g_mirror.live.unit = g_mirror.weightCal[0] = 1; // "kg" beside the fields, wider than "t"
     QStringList problems;
     for (int page : {int(PageConnection), 0, 1, 2, 3, 4, 5}) {
-        if (page == PageMainInterface)
+        if (page == PageMainInterface) {
             linkUp();
-        m_window->setGeometry(0, 0, 1024, 700);
-        QTRY_COMPARE(m_window->size(), QSize(1024, 700));
+            emit m_window->findChild<RefreshCycle *>()->communicationChanged(true);
+        }
+        m_window->setGeometry(0, 0, 1024, height);
+        QTRY_COMPARE(m_window->size(), QSize(1024, height));
         m_window->showPage(page);
         for (QWidget *banner : m_window->page(page)->findChildren<QWidget *>(QStringLiteral("widget_top")))
             banner->show();
@@ -443,6 +468,11 @@ void tst_MainWindow::smallScreen()
             const QString where = QStringLiteral("page %1, tab %2: ").arg(page).arg(tab);
             for (const QString &problem : layoutProblems(m_window.data()))
                 problems << where + problem;
+            // The line's whole name can always be read: in the bar, or in its tool tip.
+            auto *line = child<QLabel>("label_port");
+            if (page != PageConnection && !serialPort.isEmpty() && !line->text().contains(serialPort)
+                && line->toolTip() != serialPort)
+                problems << where + QStringLiteral("the port's name is lost: ") + line->text();
             const QString tag = QString::fromLatin1(QTest::currentDataTag());
             const QString picture =
                 QStringLiteral("%1/%2-%3-%4").arg(QString::fromLocal8Bit(shots), tag).arg(page).arg(tab);
