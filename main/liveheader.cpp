@@ -175,10 +175,11 @@ void LiveHeader::fitStatusBar()
 {
     QWidget *bar = ui->widget_down;
     // Called on every tick: nothing to do unless a text or the width changed.
-    const QString fitted = QStringLiteral("%1|%2|%3|%4|%5|%6")
-                               .arg(bar->width())
-                               .arg(bar->isHidden())
-                               .arg(ui->label_ConnectState->text(), ui->label->text(), m_linkName, m_linkSettings);
+    QString fitted = QStringLiteral("%1|%2|%3|%4").arg(bar->width()).arg(bar->isHidden()).arg(m_linkName, m_linkSettings);
+    for (const QLabel *label : bar->findChildren<QLabel *>()) {
+        if (label != ui->label_port)
+            fitted += QLatin1Char('|') + label->text();
+    }
     if (fitted == m_fitted)
         return;
     m_fitted = fitted;

@@ -343,6 +343,8 @@ void MainWindow::InitLinkParam()
     ui->label_DwordFormat->setText(m_settings.dwordFormat == 0 ? QStringLiteral("AB-CD")
                                                                : QStringLiteral("CD-AB"));
     ui->label_Delay->setText(QStringLiteral("%1ms").arg(m_settings.responseTime));
+    // With all of the bar's texts in place.
+    m_header->fitStatusBar();
 }
 
 void MainWindow::on_ButtonDisconnect_clicked()
