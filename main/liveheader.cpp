@@ -7,9 +7,9 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
-#include <QLayout>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QLayout>
 #include <QStyle>
 #include <QTimer>
 
@@ -94,7 +94,8 @@ void LiveHeader::markStale(bool stale)
 {
     if (ui->labelweight_1->property("stale").toBool() == stale)
         return;
-    for (QLabel *label : {ui->labelweight_1, ui->label_Mv_1, ui->label_FlowRate_1, ui->label_ErrorMessage_1}) {
+    for (QLabel *label :
+         {ui->labelweight_1, ui->label_Mv_1, ui->label_FlowRate_1, ui->label_ErrorMessage_1}) {
         // The style sheets grey QLabel[stale="true"]; a changed property
         // takes effect on the next polish only.
         label->setProperty("stale", stale);
@@ -175,7 +176,8 @@ void LiveHeader::fitStatusBar()
 {
     QWidget *bar = ui->widget_down;
     // Called on every tick: nothing to do unless a text or the width changed.
-    QString fitted = QStringLiteral("%1|%2|%3|%4").arg(bar->width()).arg(bar->isHidden()).arg(m_linkName, m_linkSettings);
+    QString fitted =
+        QStringLiteral("%1|%2|%3|%4").arg(bar->width()).arg(bar->isHidden()).arg(m_linkName, m_linkSettings);
     for (const QLabel *label : bar->findChildren<QLabel *>()) {
         if (label != ui->label_port)
             fitted += QLatin1Char('|') + label->text();
