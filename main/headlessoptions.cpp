@@ -74,6 +74,20 @@ QString epilogue()
 
 } // namespace
 
+bool parseParity(const QString &text, int *parity)
+{
+    const QString name = text.trimmed().toLower();
+    if (name == QLatin1String("none"))
+        *parity = QSerialPort::NoParity;
+    else if (name == QLatin1String("even"))
+        *parity = QSerialPort::EvenParity;
+    else if (name == QLatin1String("odd"))
+        *parity = QSerialPort::OddParity;
+    else
+        return false;
+    return true;
+}
+
 bool parseInt(const QString &text, int min, int max, int *value)
 {
     bool ok = false;
@@ -271,18 +285,9 @@ Parsed parseOptions(const QStringList &arguments, Options *o, QString *error, QS
             return Parsed::Error;
         }
     }
-    if (parser.isSet(parityOption)) {
-        const QString parity = parser.value(parityOption).trimmed().toLower();
-        if (parity == QLatin1String("none")) {
-            o->link.parity = QSerialPort::NoParity;
-        } else if (parity == QLatin1String("even")) {
-            o->link.parity = QSerialPort::EvenParity;
-        } else if (parity == QLatin1String("odd")) {
-            o->link.parity = QSerialPort::OddParity;
-        } else {
-            *error = QStringLiteral("--parity expects none, even or odd, got '%1'").arg(parser.value(parityOption));
-            return Parsed::Error;
-        }
+    if (parser.isSet(parityOption) && !parseParity(parser.value(parityOption), &o->link.parity)) {
+        *error = QStringLiteral("--parity expects none, even or odd, got '%1'").arg(parser.value(parityOption));
+        return Parsed::Error;
     }
     if (parser.isSet(dataBitsOption) && !parseInt(parser.value(dataBitsOption), 7, 8, &o->link.dataBits)) {
         *error = QStringLiteral("--data-bits expects 7 or 8, got '%1'").arg(parser.value(dataBitsOption));

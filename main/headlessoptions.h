@@ -28,6 +28,9 @@ bool parseInt(const QString &text, int min, int max, int *value);
 // "HOST", "HOST:PORT", "[V6]", "[V6]:PORT" or "V6" into host (an IPv6 address
 // in brackets) and port (left as it is without one). False when malformed.
 bool parseHost(const QString &text, QString *host, int *port);
+// "none", "even" or "odd" (any case, spaces around allowed) into a
+// QSerialPort::Parity code. False otherwise.
+bool parseParity(const QString &text, int *parity);
 
 enum class Parsed { Run, Help, Version, Error };
 

@@ -46,6 +46,15 @@ HeaderCache s_header;
 // The device reports these weights while it cannot show a value.
 constexpr qint32 WeightUnavailable = 9999999;
 
+// The line in the status bar: a port's name and its settings in blue, or a
+// host.
+QString linkText(const QString &name, const QString &settings)
+{
+    if (settings.isEmpty())
+        return name.toHtmlEscaped();
+    return QStringLiteral("%1:<a style='color:#00aaff;'>%2</a>").arg(name.toHtmlEscaped(), settings);
+}
+
 } // namespace
 
 // The header's texts belong to the window's form: they translate in its
@@ -160,17 +169,6 @@ void LiveHeader::setLinkName(const QString &name, const QString &settings)
     m_linkSettings = settings;
     fitStatusBar();
 }
-
-namespace {
-
-QString linkText(const QString &name, const QString &settings)
-{
-    if (settings.isEmpty())
-        return name.toHtmlEscaped();
-    return QStringLiteral("%1:<a style='color:#00aaff;'>%2</a>").arg(name.toHtmlEscaped(), settings);
-}
-
-} // namespace
 
 void LiveHeader::fitStatusBar()
 {

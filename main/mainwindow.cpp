@@ -308,6 +308,7 @@ void MainWindow::InitLinkParam()
 {
     m_settings = m_connectionPage->settings();
 
+    QString lineSettings; // none for TCP
     if (m_settings.connectType == 0) {
         ui->label_SlaveTitle->show();
         ui->label_SlaveID->show();
@@ -328,23 +329,21 @@ void MainWindow::InitLinkParam()
         default:
             break;
         }
-        m_header->setLinkName(m_settings.SerialNum, QStringLiteral("%1-%2-%3-%4")
-                                                        .arg(QString::number(m_settings.baud),
-                                                             QString::number(m_settings.dataBits), parity,
-                                                             QString::number(m_settings.stopBits)));
+        lineSettings = QStringLiteral("%1-%2-%3-%4")
+                           .arg(QString::number(m_settings.baud), QString::number(m_settings.dataBits), parity,
+                                QString::number(m_settings.stopBits));
         ui->label_protol->setText(QStringLiteral("Modbus RTU"));
         ui->label_SlaveID->setText(QString::number(m_settings.slaveId));
     } else {
         ui->label_protol->setText(QStringLiteral("Modbus TCP"));
-        m_header->setLinkName(m_settings.EditIP, QString());
         ui->label_SlaveTitle->setText(tr("Port: "));
         ui->label_SlaveID->setText(m_settings.EditPort);
     }
     ui->label_DwordFormat->setText(m_settings.dwordFormat == 0 ? QStringLiteral("AB-CD")
                                                                : QStringLiteral("CD-AB"));
     ui->label_Delay->setText(QStringLiteral("%1ms").arg(m_settings.responseTime));
-    // With all of the bar's texts in place.
-    m_header->fitStatusBar();
+    // Last: the bar is fitted with all of its texts in place.
+    m_header->setLinkName(m_settings.connectType == 0 ? m_settings.SerialNum : m_settings.EditIP, lineSettings);
 }
 
 void MainWindow::on_ButtonDisconnect_clicked()

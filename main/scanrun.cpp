@@ -87,12 +87,8 @@ int runScan(const QStringList &arguments)
     const int maxUnit = target.tcp ? 255 : 247;
     if (parser.isSet(baud) && !parseInt(parser.value(baud), 1, 4000000, &target.present.baud))
         return bad(QStringLiteral("--baud expects a baud rate"));
-    if (parser.isSet(parity)) {
-        const QStringList names = {QStringLiteral("none"), QString(), QStringLiteral("even"), QStringLiteral("odd")};
-        target.present.parity = names.indexOf(parser.value(parity).trimmed().toLower());
-        if (target.present.parity < 0 || parser.value(parity).trimmed().isEmpty())
-            return bad(QStringLiteral("--parity expects none, even or odd"));
-    }
+    if (parser.isSet(parity) && !parseParity(parser.value(parity), &target.present.parity))
+        return bad(QStringLiteral("--parity expects none, even or odd"));
     if (parser.isSet(dataBits) && !parseInt(parser.value(dataBits), 7, 8, &target.dataBits))
         return bad(QStringLiteral("--data-bits expects 7 or 8"));
     if (parser.isSet(stopBits) && !parseInt(parser.value(stopBits), 1, 2, &target.stopBits))
